@@ -1,0 +1,62 @@
+#pragma once
+// Data files: found whatever the letter case of their name, read whole, written whole to a
+// temporary file beside them and renamed over the old one, so a crash or a full disk never
+// leaves a torn file.
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vaskor {
+
+namespace fs = std::filesystem;
+
+// The file `nom` in `dossier`: the exact name when it exists, else the first entry whose name
+// matches without regard to ASCII case, else the exact name (which does not exist yet).
+fs::path TrouverFichier(const fs::path& dossier, std::string_view nom);
+
+struct ResultatFichier {
+    bool ok = true;
+    std::string erreur;  // why it failed, in French, for the user
+};
+
+// Reads the whole file. A missing file is not an error for the caller to show: `existe` tells.
+ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* existe = nullptr);
+
+// Writes `octets` to a temporary file in the same folder, flushes it to disk and renames it over
+// `chemin`. `proprietaireSeul` creates it readable and writable by its owner only.
+ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets,
+                                      bool proprietaireSeul = false);
+
+// Saves a data file under its one spelling `nom` and removes a copy of it spelled with other
+// letter cases (one brought from another machine), so that the next load finds this one.
+ResultatFichier EcrireFichierDonnees(const fs::path& dossier, std::string_view nom,
+                                     std::string_view octets, bool proprietaireSeul = false);
+
+// Splits a file into fixed-size records; a short last record is completed with zero bytes.
+template <typename T>
+std::vector<T> DecouperEnregistrements(std::string_view octets)
+{
+    std::vector<T> r;
+    r.reserve((octets.size() + sizeof(T) - 1) / sizeof(T));
+    for (std::size_t i = 0; i < octets.size(); i += sizeof(T)) {
+        T e;
+        std::memset(static_cast<void*>(&e), 0, sizeof(T));
+        const std::size_t n = octets.size() - i < sizeof(T) ? octets.size() - i : sizeof(T);
+        std::memcpy(static_cast<void*>(&e), octets.data() + i, n);
+        r.push_back(e);
+    }
+    return r;
+}
+
+template <typename T>
+std::string AssemblerEnregistrements(const std::vector<T>& enregistrements)
+{
+    std::string r(enregistrements.size() * sizeof(T), '\0');
+    if (!enregistrements.empty()) std::memcpy(r.data(), enregistrements.data(), r.size());
+    return r;
+}
+
+}  // namespace vaskor

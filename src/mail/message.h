@@ -1,0 +1,68 @@
+#pragma once
+// The parsed header of one message (`IdMessage`), its address items, and the summary that each
+// row of the message list keeps (`TResumeMessage`).
+
+#include "core/compte.h"
+#include "core/dates.h"
+#include "core/texte.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace vaskor {
+
+using ListeEntetes = std::vector<Texte>;
+
+// An address item: a display name and an address.
+struct TElementAdresse {
+    Texte Name;
+    Texte Address;
+};
+
+// Parses one address ("Anne Martin <anne@exemple.fr>", "anne@exemple.fr (Anne)"...).
+// Throws Echec (GenreEchec::Autre) with "@ Outside address" for an "@" after the closing ">".
+TElementAdresse AnalyserAdresse(std::string_view texte);
+// The display text of an address item.
+Texte TexteAdresse(const TElementAdresse& e);
+// Parses an address list (To, Cc, Reply-To), groups included.
+std::vector<TElementAdresse> AnalyserListeAdresses(std::string_view texte);
+
+// Value of the first header line named `nom` (case-insensitive), folded lines joined.
+Texte LireValeurEntete(const ListeEntetes& entetes, std::string_view nom);
+// Appends the value of every line named `nom` to `cible`, in order.
+void LireValeurEntete(const ListeEntetes& entetes, std::string_view nom, std::vector<Texte>& cible);
+// Decodes the encoded words of charsets ISO-* and WINDOWS-*. Throws Echec for a bad Q escape.
+Texte DecoderEntete(std::string_view texte);
+// A date header as a local date-time.
+TDateHeure DateInternet(std::string_view texte);
+
+class TIdMessage {
+public:
+    ListeEntetes Headers;
+    TElementAdresse From;
+    TElementAdresse Sender;
+    Texte Subject;
+    TDateHeure Date = 0;
+    Texte ContentType, CharSet, ContentTransferEncoding, ContentDisposition;
+    Texte MsgId, Organization, References, NewsGroups, Priority;
+    std::vector<TElementAdresse> Recipients, CCList, ReplyTo;
+    TElementAdresse ReceiptRecipient;
+    ListeEntetes ExtraHeaders;  // never filled by the parse of a received header block
+
+    // Empties every field, the raw header list included.
+    void Clear();
+    // Fills every field from Headers. Throws Echec when the header block is unreadable; the
+    // fields parsed before the failure keep their values.
+    void AnalyserEntetes();
+};
+
+// What a row of the message list keeps of its message.
+struct TResumeMessage {
+    std::int32_t Numero = 0;  // number on the server in the next session (1-based)
+    Texte Raison;             // at most 255 characters
+    ListeEntetes Entetes;     // the raw header lines at the time of the check
+    TCompte Compte = TCompte::Vierge();  // the account, password in clear
+};
+
+}  // namespace vaskor
