@@ -7,7 +7,7 @@ paquets=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-translations-l10n libgl-dev
   libcrypto++-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  dovecot-core dovecot-pop3d
+  dovecot-core dovecot-pop3d python3
   xvfb xauth
 )
 manquants=()
