@@ -37,6 +37,10 @@ Texte DecoderEntete(std::string_view texte);
 // A date header as a local date-time.
 TDateHeure DateInternet(std::string_view texte);
 
+// The header lines of a raw message or header block, as a TOP fetch would append them: lines end
+// at LF (a CR before it is removed) and the block ends at the first empty line.
+ListeEntetes LignesEnteteDepuisTexte(std::string_view texte);
+
 class TIdMessage {
 public:
     ListeEntetes Headers;
@@ -49,6 +53,9 @@ public:
     std::vector<TElementAdresse> Recipients, CCList, ReplyTo;
     TElementAdresse ReceiptRecipient;
     ListeEntetes ExtraHeaders;  // never filled by the parse of a received header block
+    // Every line of a message retrieved whole, as received up to the final "." (dot-stuffing
+    // kept), for the body decoding.
+    std::vector<Texte> LignesBrutes;
 
     // Empties every field, the raw header list included.
     void Clear();

@@ -1,0 +1,107 @@
+#pragma once
+// The POP3 client (`IdPOP3`): one session at a time, plain USER/PASS login, and the commands
+// STAT, LIST, TOP, RETR, DELE and QUIT. Every failure is thrown as an Echec; the operation that
+// started the work catches it. The client runs on the window's thread: all its waits call the
+// idle hook so that the window keeps processing its events.
+
+#include "core/texte.h"
+#include "mail/lecteur_lignes.h"
+#include "mail/message.h"
+#include "mail/reponse_pop3.h"
+#include "mail/transport.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace vaskor {
+
+// The code that goes with each status text.
+enum class StatutPop3 {
+    Resolution,   // "Resolution du nom d'hôte %s."
+    Connexion,    // "Connexion en cours à %s."
+    Connecte,     // "Connecté."
+    Deconnexion,  // "Déconnexion en cours."
+    Deconnecte,   // "Déconnecté."
+};
+
+class TIdPOP3 {
+public:
+    Texte Host;
+    std::int32_t Port = 110;  // 0 also means 110
+    Texte Username;
+    Texte Password;
+    bool APOP = false;  // the login is always USER/PASS
+    int Tag = 0;        // 1 while the preview retrieves a message
+
+    // Resolution and connection together.
+    int DelaiConnexionMs = 120000;
+    // The longest wait for the server's next bytes before the operation fails with
+    // "Le serveur ne répond plus."; 0 or less waits for ever.
+    int DelaiLectureMaxMs = 60000;
+
+    std::function<void(StatutPop3 code, const Texte& texte)> OnStatus;
+    std::function<void()> OnConnected;
+    std::function<void()> OnDisconnected;
+    // Bytes received since the start of the current header block or message.
+    std::function<void(std::int64_t octets)> OnWork;
+    // Called while a network wait goes on: at least every 125 ms during the connection, every
+    // 250 ms while a read gets no data.
+    std::function<void()> Attente;
+    // Makes the byte stream of each new connection (the application gives it the TCP one).
+    FabriqueTransport Fabrique;
+
+    TIdPOP3() = default;
+    explicit TIdPOP3(FabriqueTransport fabrique) : Fabrique(std::move(fabrique)) {}
+    // Closes the connection without QUIT and without events.
+    ~TIdPOP3();
+    TIdPOP3(const TIdPOP3&) = delete;
+    TIdPOP3& operator=(const TIdPOP3&) = delete;
+
+    // Connects, reads the greeting, logs in with USER and PASS. A failure after the connection
+    // closes the session (QUIT) before it is thrown again unchanged.
+    void OpenSession();
+    // True while the connection is open. When an earlier read found it closed by the server,
+    // the session is closed here quietly (no QUIT; OnDisconnected and "Déconnecté.").
+    bool IsConnected();
+    // Sends QUIT when connected (its reply is not read), then closes. Never throws.
+    void CloseSession();
+
+    // STAT: the message count.
+    int CountMessages();
+    // LIST: the sum of the sizes; -1 on any failure (nothing is thrown).
+    std::int64_t TotalMailboxSize();
+    // TOP n 0: appends the header lines to msg.Headers, then parses them (msg.AnalyserEntetes).
+    bool FetchHeaderBlock(int n, TIdMessage& msg);
+    // LIST n: the size; -1 when the reply does not hold a number.
+    std::int64_t QueryMessageSize(int n);
+    // DELE n: takes effect on the server when the session is closed with QUIT.
+    bool DeleteMessage(int n);
+    // RETR n: false when the server refuses; for "+OK" the message lines, up to the final ".",
+    // go as received (dot-stuffing kept) to msg.LignesBrutes.
+    bool FetchMessage(int n, TIdMessage& msg);
+
+    // The last reply read.
+    const ReponsePop3& DerniereReponse() const { return *derniere_; }
+
+private:
+    std::unique_ptr<Transport> transport_;
+    LecteurLignes lecteur_;
+    AnalyseurReponse analyseur_;
+    const ReponsePop3* derniere_ = &vide_;
+    ReponsePop3 vide_;
+    // Work events: the reader's total at the start of the current multi-line read, or -1.
+    std::int64_t baseTravail_ = -1;
+
+    void Statut(StatutPop3 code, const Texte& texte);
+    void VerifierConnecte();
+    void Envoyer(std::string_view commande);
+    std::string_view LireLigne();
+    const ReponsePop3& LireReponse(bool seulementOk);
+    const ReponsePop3& Commande(std::string_view commande, bool seulementOk = true);
+    void FermerTransport();
+    void DebutTravail();
+    void FinTravail();
+};
+
+}  // namespace vaskor
