@@ -1,0 +1,56 @@
+// Filling the parsed header from its raw lines.
+
+#include "mail/message.h"
+
+namespace vaskor {
+
+namespace {
+
+// The charset named in a Content-Type value, in capitals; empty when none is named.
+Texte CharSetDe(std::string_view contentType)
+{
+    const Texte majuscules = EnMajusculesAscii(contentType);
+    const std::size_t p = majuscules.find("CHARSET=");
+    if (p == Texte::npos) return {};
+    const std::string_view suite = std::string_view(majuscules).substr(p + 8);
+    if (!suite.empty() && suite[0] == '"') {
+        const std::size_t f = suite.find('"', 1);
+        return Texte(suite.substr(1, f == std::string_view::npos ? std::string_view::npos : f - 1));
+    }
+    return Texte(suite.substr(0, suite.find(';')));
+}
+
+}  // namespace
+
+void TIdMessage::Clear()
+{
+    *this = TIdMessage();
+}
+
+void TIdMessage::AnalyserEntetes()
+{
+    // The order matters: when a header makes the block unreadable, the fields before it keep
+    // their values and the later ones stay empty.
+    auto valeur = [this](std::string_view nom) { return LireValeurEntete(Headers, nom); };
+    ContentType = valeur("Content-Type");
+    CharSet = CharSetDe(ContentType);
+    ContentTransferEncoding = valeur("Content-Transfer-Encoding");
+    ContentDisposition = valeur("Content-Disposition");
+    Subject = DecoderEntete(valeur("Subject"));
+    From = AnalyserAdresse(DecoderEntete(valeur("From")));
+    MsgId = valeur("Message-Id");
+    NewsGroups = valeur("Newsgroups");
+    Recipients = AnalyserListeAdresses(DecoderEntete(valeur("To")));
+    CCList = AnalyserListeAdresses(DecoderEntete(valeur("Cc")));
+    Organization = valeur("Organization");
+    ReceiptRecipient = AnalyserAdresse(valeur("Disposition-Notification-To"));
+    if (TexteAdresse(ReceiptRecipient).empty()) ReceiptRecipient = AnalyserAdresse(valeur("Return-Receipt-To"));
+    References = valeur("References");
+    ReplyTo = AnalyserListeAdresses(valeur("Reply-To"));
+    Date = DateInternet(valeur("Date"));
+    Sender = AnalyserAdresse(valeur("Sender"));
+    Priority = valeur("Priority");
+    if (Priority.empty()) Priority = valeur("X-Priority");
+}
+
+}  // namespace vaskor
