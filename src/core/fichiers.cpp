@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -37,7 +38,14 @@ ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* e
     if (!present) return {};
     std::ifstream f(chemin, std::ios::binary);
     if (!f) return {false, "Impossible d'ouvrir le fichier "_cp + Nom(chemin) + " : " + Err(errno)};
-    octets.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    // The stream library throws on a read error (a folder of that name, a failing disk) even
+    // with exceptions off.
+    try {
+        octets.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        octets.clear();
+        return {false, "Erreur de lecture du fichier "_cp + Nom(chemin) + "."};
+    }
     if (f.bad()) return {false, "Erreur de lecture du fichier "_cp + Nom(chemin) + "."};
     return {};
 }

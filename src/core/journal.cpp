@@ -1,0 +1,156 @@
+#include "core/journal.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace vaskor {
+
+namespace {
+
+void AjouterChamp(Texte& ligne, std::string_view champ)
+{
+    for (const char c : champ) ligne += (c == '\r' || c == '\n') ? ' ' : c;
+    ligne += '\t';
+}
+
+// An exclusive advisory lock on the folder itself for the time of a read-merge-write of the
+// journal: the file is replaced by a rename, so a lock on the file would be left behind on the
+// old copy, and a lock file would add a file to the program's folder.
+class VerrouJournal {
+public:
+    explicit VerrouJournal(const fs::path& dossier)
+    {
+        fd_ = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return;
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~VerrouJournal()
+    {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    VerrouJournal(const VerrouJournal&) = delete;
+    VerrouJournal& operator=(const VerrouJournal&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace
+
+Texte RaisonSuppressionUtilisateur() { return "Effacé par l'utilisateur"_cp; }
+
+Texte LigneJournal(std::string_view compte, std::string_view expediteur, std::string_view sujet,
+                   std::string_view date, std::int64_t taille, std::string_view raison)
+{
+    Texte l;
+    l.reserve(compte.size() + expediteur.size() + sujet.size() + date.size() + raison.size() + 32);
+    AjouterChamp(l, compte);
+    AjouterChamp(l, expediteur);
+    AjouterChamp(l, sujet);
+    AjouterChamp(l, date);
+    AjouterChamp(l, std::to_string(taille));
+    AjouterChamp(l, raison.empty() ? std::string_view("-") : raison);
+    return l;
+}
+
+std::vector<Texte> DecouperLignesJournal(std::string_view octets)
+{
+    std::vector<Texte> lignes;
+    std::size_t debut = 0;
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        const char c = octets[i];
+        if (c != '\r' && c != '\n') continue;
+        lignes.emplace_back(octets.substr(debut, i - debut));
+        if (c == '\r' && i + 1 < octets.size() && octets[i + 1] == '\n') ++i;
+        debut = i + 1;
+    }
+    if (debut < octets.size()) lignes.emplace_back(octets.substr(debut));
+    return lignes;
+}
+
+std::string AssemblerLignesJournal(const std::vector<Texte>& lignes)
+{
+    std::size_t taille = 0;
+    for (const Texte& l : lignes) taille += l.size() + 2;
+    std::string r;
+    r.reserve(taille);
+    for (const Texte& l : lignes) {
+        r += l;
+        r += "\r\n";
+    }
+    return r;
+}
+
+void JournalEnAttente::Ajouter(Texte ligne)
+{
+    for (char& c : ligne)
+        if (c == '\r' || c == '\n') c = ' ';
+    std::lock_guard<std::mutex> g(verrou_);
+    lignes_.push_back(std::move(ligne));
+}
+
+std::vector<Texte> JournalEnAttente::Lignes() const
+{
+    std::lock_guard<std::mutex> g(verrou_);
+    return lignes_;
+}
+
+std::size_t JournalEnAttente::Nombre() const
+{
+    std::lock_guard<std::mutex> g(verrou_);
+    return lignes_.size();
+}
+
+RangJournal DecouperLigneJournal(std::string_view ligne)
+{
+    RangJournal r;
+    std::size_t tab = ligne.find('\t');
+    if (tab == std::string_view::npos) return r;
+    r.titre = Texte(Rogner(ligne.substr(0, tab)));
+    for (;;) {
+        const std::size_t suivant = ligne.find('\t', tab + 1);
+        if (suivant == std::string_view::npos) break;
+        r.sousElements.emplace_back(ligne.substr(tab + 1, suivant - tab - 1));
+        tab = suivant;
+    }
+    return r;
+}
+
+ResultatFichier LireJournal(const fs::path& dossier, std::vector<Texte>& lignes)
+{
+    lignes.clear();
+    std::string octets;
+    const ResultatFichier r = LireFichier(TrouverFichier(dossier, NomFichierJournal), octets);
+    if (r.ok) lignes = DecouperLignesJournal(octets);
+    return r;
+}
+
+ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAttente& enAttente,
+                                     std::vector<Texte>& lignes)
+{
+    const ResultatFichier r = LireJournal(dossier, lignes);
+    std::vector<Texte> enCours = enAttente.Lignes();
+    lignes.insert(lignes.end(), std::make_move_iterator(enCours.begin()), std::make_move_iterator(enCours.end()));
+    return r;
+}
+
+ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg)
+{
+    VerrouJournal verrou(dossier);
+    std::vector<Texte> lignes;
+    if (ResultatFichier r = LireJournal(dossier, lignes); !r.ok) return r;
+    lignes.reserve(lignes.size() + enAttente.size());
+    for (Texte l : enAttente) {
+        for (char& c : l)
+            if (c == '\r' || c == '\n') c = ' ';
+        lignes.push_back(std::move(l));
+    }
+    const std::size_t garder = nbLignesSvg > 0 ? std::size_t(nbLignesSvg) : 0;
+    if (lignes.size() > garder) lignes.erase(lignes.begin(), lignes.end() - std::ptrdiff_t(garder));
+    return EcrireFichierDonnees(dossier, NomFichierJournal, AssemblerLignesJournal(lignes));
+}
+
+}  // namespace vaskor

@@ -1,0 +1,76 @@
+#pragma once
+// The journal of deleted mails: one line per message deleted on a server, six fields each
+// followed by a TAB (account, sender, subject, date, size, reason). Lines of the current run are
+// kept in memory (the pending journal) and merged into MAILS_SUPPRIMES.DAT at exit, which keeps
+// only the configured number of most recent lines.
+
+#include "core/fichiers.h"
+#include "core/texte.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vaskor {
+
+inline constexpr std::string_view NomFichierJournal = "MAILS_SUPPRIMES.DAT";
+
+// The reason of a message the user deleted without a filter having marked it.
+Texte RaisonSuppressionUtilisateur();  // "Effacé par l'utilisateur"
+
+// One journal line, without line end. A CR or LF inside a field (a decoded subject may carry
+// them) becomes a space, so a line never splits in the file; a TAB stays, and moves the later
+// fields one column to the right in the window. An empty reason is written "-". The date is the
+// message's date as the message list shows it (TexteDate).
+Texte LigneJournal(std::string_view compte, std::string_view expediteur, std::string_view sujet,
+                   std::string_view date, std::int64_t taille, std::string_view raison);
+
+// The lines of the journal file: a line ends at CR LF, a lone CR or a lone LF; text after the
+// last line end is one more line.
+std::vector<Texte> DecouperLignesJournal(std::string_view octets);
+// The file's bytes: every line followed by CR LF.
+std::string AssemblerLignesJournal(const std::vector<Texte>& lignes);
+
+// The lines of the current run. Appends happen on the window's thread while the journal window's
+// loader may copy the list from its worker thread, hence the lock.
+class JournalEnAttente {
+public:
+    // Appends a line built by LigneJournal. CR and LF are replaced here too, so that no caller
+    // can split a line.
+    void Ajouter(Texte ligne);
+    std::vector<Texte> Lignes() const;
+    std::size_t Nombre() const;
+
+private:
+    mutable std::mutex verrou_;
+    std::vector<Texte> lignes_;
+};
+
+// A line cut into a row of the journal window: the text before the first TAB, trimmed of blanks
+// and control characters, is the caption; each text between two further TABs is the next
+// sub-item as it is; text after the last TAB is dropped. A line without a TAB gives an empty
+// caption and no sub-item.
+struct RangJournal {
+    Texte titre;
+    std::vector<Texte> sousElements;
+};
+RangJournal DecouperLigneJournal(std::string_view ligne);
+
+// Reads the journal file of the folder (found whatever its letter case); a missing file is an
+// empty journal.
+ResultatFichier LireJournal(const fs::path& dossier, std::vector<Texte>& lignes);
+
+// What the journal window shows: the file's lines, then a copy of the pending ones.
+ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAttente& enAttente,
+                                     std::vector<Texte>& lignes);
+
+// Save at exit: the file's lines, then the pending ones, the oldest dropped while more than
+// `nbLignesSvg` remain, written back whole (the file exists afterwards, even with no line). A
+// file that exists but cannot be read is left alone, so its lines are not lost; the failure is
+// returned. Other programs working in the folder (vaskor-cli) are kept out while the file is read
+// and written, so that no one's lines overwrite another's.
+ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg);
+
+}  // namespace vaskor
