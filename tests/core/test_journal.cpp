@@ -131,8 +131,8 @@ TEST(FichierJournal, AJournalThatCannotBeReadIsNotOverwritten)
 TEST(FichierJournal, MergesRunningTogetherLoseNoLine)
 {
     test::DossierTemporaire d;
-    const std::vector<Texte> a = Numerotees("a", 60);
-    const std::vector<Texte> b = Numerotees("b", 60);
+    const std::vector<Texte> a = Numerotees("a", 30);
+    const std::vector<Texte> b = Numerotees("b", 30);
     bool okA = false, okB = false;
     std::thread ta([&] {
         for (const Texte& l : a) okA = EnregistrerJournal(d.Chemin(), {l}, 1500).ok;
@@ -145,7 +145,7 @@ TEST(FichierJournal, MergesRunningTogetherLoseNoLine)
     EXPECT_TRUE(okA && okB);
     std::vector<Texte> lignes;
     ASSERT_TRUE(LireJournal(d.Chemin(), lignes).ok);
-    EXPECT_EQ(lignes.size(), 120u);
+    EXPECT_EQ(lignes.size(), 60u);
 }
 
 TEST(JournalEnAttente, AppendsFromOneThreadAreSeenWholeByAReaderOnAnother)
