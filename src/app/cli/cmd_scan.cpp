@@ -1,0 +1,143 @@
+// vaskor-cli scan: the header scan of a check, without the window: log in, count, sum the
+// sizes, then the header block and the size of every message, in one connection.
+
+#include "cli/commande.h"
+#include "core/compte.h"
+#include "mail/echec.h"
+#include "mail/message.h"
+#include "mail/pop3.h"
+#include "platform/base/transport_tcp.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace vaskor::cli {
+
+// The scan of one account, whatever gave it (the command line now; the accounts file too).
+int Scanner(Contexte& c, const TCompte& compte);
+
+namespace {
+
+// One output line per message, its fields apart: a decoded TAB, CR or LF inside a value must
+// not start a new field or line.
+void AjouterChamp(Texte& ligne, std::string_view valeur)
+{
+    ligne += '\t';
+    for (char c : valeur) ligne += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+}
+
+// The first line of a file, read as UTF-8.
+std::optional<Texte> PremiereLigne(const Texte& nom)
+{
+    std::ifstream f(std::filesystem::path(Cp1252VersUtf8(nom)), std::ios::binary);
+    if (!f) return std::nullopt;
+    std::string l;
+    std::getline(f, l);
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    return Utf8VersCp1252(l);
+}
+
+int Usage(Contexte& c, const Texte& message)
+{
+    c.EcrireErreur(message + "\nUsage: vaskor-cli scan --host H [--port P] --user U [--password-file F]\n"
+                             "(the password is the first line of standard input unless --password-file is given)\n");
+    return 64;
+}
+
+// Fills the account from --host, --port, --user and the password. Returns an error text, empty
+// when the account is complete.
+Texte CompteDepuisArguments(Contexte& c, const Arguments& a, TCompte& compte)
+{
+    if (!a.A("--host") || !a.A("--user")) return "--host and --user are required.";
+    Texte motDePasse;
+    if (a.A("--password-file")) {
+        const auto l = PremiereLigne(a.Valeur("--password-file"));
+        if (!l) return "Impossible de lire le fichier "_cp + a.Valeur("--password-file") + ".";
+        motDePasse = *l;
+    } else {
+        motDePasse = c.LireLigne().value_or(Texte());
+    }
+    int port = 110;
+    if (a.A("--port")) {
+        const Texte p = a.Valeur("--port");
+        std::size_t fin = 0;
+        try {
+            port = std::stoi(p, &fin);
+        } catch (const std::exception&) {
+            fin = 0;
+        }
+        if (p.empty() || fin != p.size() || port < 1 || port > 65535) return "Port invalide : "_cp + p + ".";
+    }
+    // The account record holds 50 characters per field; a longer text would be cut unseen.
+    const std::pair<const char*, const Texte*> champs[] = {
+        {"--host", &a.options.at("--host")}, {"--user", &a.options.at("--user")}, {"password", &motDePasse}};
+    for (const auto& [nom, valeur] : champs)
+        if (valeur->size() > 50) return std::string(nom) + " exceeds 50 characters.";
+    compte.ServeurPOP = a.Valeur("--host");
+    compte.NomUser = a.Valeur("--user");
+    compte.Password = motDePasse;
+    compte.PortPOP = port;
+    return Texte();
+}
+
+int Scan(Contexte& c)
+{
+    const Arguments a = AnalyserArguments(c.args);
+    if (!a.erreur.empty()) return Usage(c, a.erreur);
+    if (!a.positionnels.empty()) return Usage(c, "Unexpected argument " + a.positionnels[0] + ".");
+    TCompte compte = TCompte::Vierge();
+    const Texte erreur = CompteDepuisArguments(c, a, compte);
+    if (!erreur.empty()) return Usage(c, erreur);
+    return Scanner(c, compte);
+}
+
+}  // namespace
+
+// The scan of one account; prints "count<TAB>total size", then per message n, size, sender,
+// subject and date, TAB-separated. A failure prints its text on standard error: status 1.
+int Scanner(Contexte& c, const TCompte& compte)
+{
+    TIdPOP3 pop(CreerTransportTcp);
+    pop.Host = compte.ServeurPOP.Lire();
+    pop.Port = compte.PortPOP;
+    pop.Username = compte.NomUser.Lire();
+    pop.Password = compte.Password.Lire();
+    try {
+        pop.OpenSession();
+        const int nombre = pop.CountMessages();
+        const std::int64_t taille = pop.TotalMailboxSize();
+        c.Ecrire(std::to_string(nombre) + "\t" + std::to_string(taille) + "\n");
+        TIdMessage m;
+        Texte ligne;
+        for (int n = 1; n <= nombre; ++n) {
+            m.Clear();
+            pop.FetchHeaderBlock(n, m);
+            const std::int64_t t = pop.QueryMessageSize(n);
+            Texte de = TexteAdresse(m.From);
+            if (de.empty()) de = TexteAdresse(m.Sender);
+            ligne = std::to_string(n);
+            AjouterChamp(ligne, std::to_string(t));
+            AjouterChamp(ligne, de);
+            AjouterChamp(ligne, m.Subject);
+            AjouterChamp(ligne, FormaterIso(m.Date));
+            ligne += '\n';
+            c.Ecrire(ligne);
+        }
+        pop.CloseSession();
+    } catch (const Echec& e) {
+        Texte t = e.Message();
+        if (t.empty() || t.back() != '\n') t += '\n';
+        c.EcrireErreur(t);
+        return 1;
+    }
+    return 0;
+}
+
+namespace {
+EnregistrementCommande e("scan", "log in to a POP3 mailbox and list every message's size, sender, subject and date",
+                         Scan);
+}
+
+}  // namespace vaskor::cli
