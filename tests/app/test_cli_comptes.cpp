@@ -1,8 +1,10 @@
 #include "core/fichiers.h"
 #include "core/journal.h"
 #include "crypto/fichier_comptes.h"
+#include "support/faux_serveur_pop3.h"
 #include "support/outils.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -156,4 +158,24 @@ TEST(CliJournal, PrintsTheFileLinesInOrder)
                    "seconde\tligne\t\n");
     EXPECT_EQ(LancerCli("journal" + Data(d), "", sortie), 0);
     EXPECT_EQ(sortie, "Maison\tAnne\tSujet \xC3\xA9t\xC3\xA9\t25/12/2003 14:05:00\t12\t-\t\nseconde\tligne\t\n");
+}
+
+TEST(CliScan, AnAccountIsTakenFromTheAccountsFileWithItsPasswordDeciphered)
+{
+    DossierTemporaire d;
+    test::FauxServeurPop3 s;
+    s.Connexion("anne", "s\xE9same").Stat(0, 0).Liste({}).Quitter();
+    ASSERT_EQ(Ajouter(d, "--description 'Maison' --server 127.0.0.1 --user anne --port " + std::to_string(s.Port()),
+                      "s\xC3\xA9same"),
+              0);
+    s.Demarrer();
+    std::string sortie, erreurs;
+    EXPECT_EQ(LancerCli("scan --account maison" + Data(d), "", sortie, &erreurs), 0) << erreurs;
+    EXPECT_EQ(sortie, "0\t0\n");
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), ::testing::IsEmpty());
+
+    EXPECT_EQ(LancerCli("scan --account Absent" + Data(d), "", sortie, &erreurs), 1);
+    EXPECT_EQ(erreurs, "Aucun compte ne porte la description \"Absent\".\n");
+    EXPECT_EQ(LancerCli("scan --account Maison --host h" + Data(d), "", sortie, &erreurs), 64);
 }

@@ -3,6 +3,7 @@
 
 #include "cli/commande.h"
 #include "core/compte.h"
+#include "crypto/fichier_comptes.h"
 #include "mail/echec.h"
 #include "mail/message.h"
 #include "mail/pop3.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vaskor::cli {
 
@@ -42,6 +44,7 @@ std::optional<Texte> PremiereLigne(const Texte& nom)
 int Usage(Contexte& c, const Texte& message)
 {
     c.EcrireErreur(message + "\nUsage: vaskor-cli scan --host H [--port P] --user U [--password-file F]\n"
+                             "       vaskor-cli scan --account DESCRIPTION [--data DIR]\n"
                              "(the password is the first line of standard input unless --password-file is given)\n");
     return 64;
 }
@@ -82,12 +85,45 @@ Texte CompteDepuisArguments(Contexte& c, const Arguments& a, TCompte& compte)
     return Texte();
 }
 
+// The account named by its description in the folder's comptes.dat, password deciphered.
+// Returns an error text, empty when found.
+Texte CompteDepuisFichier(const Arguments& a, TCompte& compte)
+{
+    TCipherManager chiffre;
+    const ResultatChargementComptes r = ChargerComptes(chiffre, DossierDonnees(a));
+    if (!r.ok) return r.message + "\n" + r.detail;
+    TCompte cle = TCompte::Vierge();
+    cle.Description = a.Valeur("--account");  // cut to the field's 50 characters, as stored
+    const Texte cherche = cle.Description.Lire();
+    std::vector<const TCompte*> trouves;
+    for (const bool sansCasse : {false, true}) {
+        for (const TCompte& k : r.comptes.Tous())
+            if (sansCasse ? EgalSansCasse(k.Description.Lire(), cherche) : k.Description.Lire() == cherche)
+                trouves.push_back(&k);
+        if (!trouves.empty()) break;
+    }
+    if (trouves.empty()) return "Aucun compte ne porte la description \"" + cherche + "\".";
+    if (trouves.size() > 1) return "Plusieurs comptes portent la description \"" + cherche + "\".";
+    compte = *trouves.front();
+    return Texte();
+}
+
 int Scan(Contexte& c)
 {
     const Arguments a = AnalyserArguments(c.args);
     if (!a.erreur.empty()) return Usage(c, a.erreur);
     if (!a.positionnels.empty()) return Usage(c, "Unexpected argument " + a.positionnels[0] + ".");
     TCompte compte = TCompte::Vierge();
+    if (a.A("--account")) {
+        if (a.A("--host") || a.A("--user") || a.A("--port") || a.A("--password-file"))
+            return Usage(c, "--account takes the server, port, user and password from comptes.dat.");
+        const Texte erreur = CompteDepuisFichier(a, compte);
+        if (!erreur.empty()) {
+            c.EcrireErreur(erreur + "\n");
+            return 1;
+        }
+        return Scanner(c, compte);
+    }
     const Texte erreur = CompteDepuisArguments(c, a, compte);
     if (!erreur.empty()) return Usage(c, erreur);
     return Scanner(c, compte);
