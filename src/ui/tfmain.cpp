@@ -1,14 +1,707 @@
 #include "ui/tfmain.h"
 
+#include "ui/actions_liste.h"
+#include "ui/boites_message.h"
+#include "ui/menus_controle.h"
+#include "ui/modele_messages.h"
 #include "ui/placement.h"
+#include "ui/texte_qt.h"
+#include "ui/tfentete.h"
+#include "ui/vue_messages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <optional>
+#include <tuple>
+#include <utility>
 
 namespace vaskor {
 
-TFMain::TFMain(QWidget* parent) : QMainWindow(parent)
+namespace {
+QString T(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// What identifies a row across a sort: its number in the next session and its account.
+auto CleLigne(const LigneMessage& l)
 {
+    return std::make_tuple(l.Resume.Numero, l.Resume.Compte.Description.Lire(), l.Resume.Compte.ServeurPOP.Lire(),
+                           l.Resume.Compte.NomUser.Lire());
+}
+}  // namespace
+
+TFMain::TFMain(QWidget* parent)
+    : QMainWindow(parent), cmd_(new Commandes(this)), boites_(std::make_unique<BoitesMessage>())
+{
+    setObjectName(QStringLiteral("TFMain"));
     setWindowTitle(QStringLiteral("Vaskor"));
     setMinimumSize(500, 250);
-    resize(640, 360);
+    resize(760, 440);
+    actionsListe_ = std::make_unique<ActionsListe>(*cmd_);
+    menus_ = new MenusControle(this);
+
+    CreerListe();
+    CreerMenus();
+    CreerBarreOutils();
+    CreerPanneauCompte();
+    CreerBarreEtat();
+    Relier();
+
+    AfficherControles(false);
+    MajActions(false);
+    MajIconeTray(0);
+    connect(this, &TFMain::FinDemandee, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+TFMain::~TFMain()
+{
+    // The view and the model read the rows: they go before the rows do.
+    delete lvMsg_;
+    delete modele_;
+    lvMsg_ = nullptr;
+    modele_ = nullptr;
+    while (attentes_ > 0) CurseurAttente(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+void TFMain::CreerListe()
+{
+    modele_ = new ModeleMessages(liste_, this);
+    lvMsg_ = new VueMessages;
+    lvMsg_->setModel(modele_);
+    modele_->DefinirPolice(lvMsg_->font());
+    modele_->DefinirColonneTri(tri_.Colonne());
+}
+
+void TFMain::CreerMenus()
+{
+    Commandes& c = *cmd_;
+    QMenuBar* barre = menuBar();
+    barre->setObjectName(QStringLiteral("MainMenu1"));
+
+    fichier1_ = barre->addMenu(T("&Fichier"));
+    fichier1_->setObjectName(QStringLiteral("Fichier1"));
+    fichier1_->menuAction()->setStatusTip(T("Masquer Vaskor"));
+    fichier1_->addAction(c.Masquer1);
+    fichier1_->addSeparator();
+    fichier1_->addAction(c.Quitter1);
+
+    barre->addMenu(menus_->Controler1());
+
+    email1Menu_ = barre->addMenu(T("&Message"));
+    email1Menu_->setObjectName(QStringLiteral("Email1"));
+    email1_ = email1Menu_->menuAction();
+    email1_->setObjectName(QStringLiteral("Email1"));
+    email1Menu_->addAction(c.VoirLesEntetes1);
+    email1Menu_->addAction(c.ApercuMessage1);
+    email1Menu_->addSeparator();
+    email1Menu_->addAction(c.Marquer1);
+    email1Menu_->addAction(c.ToutMarquer1);
+    email1Menu_->addAction(c.InverserMarquage1);
+    email1Menu_->addAction(c.AnnulerMarquage1);
+    email1Menu_->addSeparator();
+    email1Menu_->addAction(c.Supprimer1);
+    email1Menu_->addSeparator();
+    email1Menu_->addAction(c.EffacerListe1);
+
+    outils1_ = barre->addMenu(T("&Outils"));
+    outils1_->setObjectName(QStringLiteral("Outils1"));
+    outils1_->addAction(c.AjouterFiltre1);
+    outils1_->addAction(c.Filtres1);
+    outils1_->addSeparator();
+    outils1_->addAction(c.AjouterAuxAmis1);
+    outils1_->addAction(c.Amis1);
+    outils1_->addSeparator();
+    outils1_->addAction(c.ControleAuto1);
+    outils1_->addAction(c.EmailsSupprimes1);
+    outils1_->addSeparator();
+    outils1_->addAction(c.LancerMessagerie1);
+    outils1_->addSeparator();
+    outils1_->addAction(c.Comptes1);
+    outils1_->addAction(c.Options1);
+
+    aideMenu_ = barre->addMenu(T("&Aide"));
+    aideMenu_->setObjectName(QStringLiteral("Aide"));
+    aideMenu_->addAction(c.Aide1);
+    aideMenu_->addSeparator();
+    aideMenu_->addAction(c.APropos1);
+
+    pmLVMsg_ = new QMenu(this);
+    pmLVMsg_->setObjectName(QStringLiteral("PMLVMsg"));
+    pmLVMsg_->addAction(c.VoirLesEntetes2);
+    pmLVMsg_->addAction(c.Apercu2);
+    pmLVMsg_->addSeparator();
+    pmLVMsg_->addAction(c.Marquer2);
+    pmLVMsg_->addAction(c.ToutMarquer2);
+    pmLVMsg_->addAction(c.InverserMarquage2);
+    pmLVMsg_->addAction(c.AnnulerMarquage2);
+    pmLVMsg_->addSeparator();
+    pmLVMsg_->addAction(c.Supprimer2);
+    pmLVMsg_->addSeparator();
+    pmLVMsg_->addAction(c.AjouterFiltre2);
+    pmLVMsg_->addAction(c.AjouterAuxAmis2);
+
+    pmMarquer_ = new QMenu(this);
+    pmMarquer_->setObjectName(QStringLiteral("PMMarquer"));
+    pmMarquer_->addAction(c.Marquer3);
+    pmMarquer_->addAction(c.Toutmarquer3);
+    pmMarquer_->addAction(c.Inverser1);
+    pmMarquer_->addAction(c.Annuler1);
+
+    pmFiltres_ = new QMenu(this);
+    pmFiltres_->setObjectName(QStringLiteral("PMFiltres"));
+    pmFiltres_->addAction(c.AjouterFiltre3);
+    pmFiltres_->addAction(c.Filtres2);
+}
+
+void TFMain::CreerBarreOutils()
+{
+    Commandes& c = *cmd_;
+    toolBar1_ = addToolBar(T("Barre d'outils"));
+    toolBar1_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar1_->setMovable(false);
+    toolBar1_->setFloatable(false);
+    toolBar1_->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolBar1_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    const struct {
+        QAction* action;
+        QStyle::StandardPixmap image;
+    } boutons[] = {
+        {c.BCheck, QStyle::SP_BrowserReload},          {c.BEntetes, QStyle::SP_FileDialogDetailedView},
+        {c.BApercu, QStyle::SP_FileDialogContentsView}, {c.BMarquer, QStyle::SP_DialogApplyButton},
+        {c.BSupprimerMails, QStyle::SP_TrashIcon},      {c.BFiltres, QStyle::SP_FileDialogListView},
+    };
+    for (const auto& b : boutons) {
+        b.action->setIcon(style()->standardIcon(b.image));
+        toolBar1_->addAction(b.action);
+        if (QToolButton* bouton = BoutonOutil(b.action)) bouton->setObjectName(b.action->objectName());
+    }
+    // The accounts menu opens below the button; the button itself runs nothing.
+    if (QToolButton* b = BoutonOutil(c.BCheck)) {
+        b->setMenu(menus_->PMComptes());
+        b->setPopupMode(QToolButton::InstantPopup);
+    }
+    if (QToolButton* b = BoutonOutil(c.BMarquer)) {
+        b->setMenu(pmMarquer_);
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    if (QToolButton* b = BoutonOutil(c.BFiltres)) {
+        b->setMenu(pmFiltres_);
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+}
+
+void TFMain::CreerPanneauCompte()
+{
+    auto* panneau = new QWidget;
+    panneau->setObjectName(QStringLiteral("PnlCompteFond"));
+    pnlCompte_ = new QLabel(panneau);
+    pnlCompte_->setObjectName(QStringLiteral("PnlCompte"));
+    QFont gras = pnlCompte_->font();
+    gras.setBold(true);
+    pnlCompte_->setFont(gras);
+    lNextCheck_ = new QLabel(panneau);
+    lNextCheck_->setObjectName(QStringLiteral("LNextCheck"));
+    lNextCheck_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lNextCheck_->hide();
+    auto* ligne = new QHBoxLayout(panneau);
+    ligne->setContentsMargins(2, 2, 6, 2);
+    ligne->addWidget(pnlCompte_, 1);
+    ligne->addWidget(lNextCheck_);
+    pnlCompte_->setMinimumHeight(pnlCompte_->fontMetrics().height() + 4);
+
+    auto* centre = new QWidget;
+    auto* colonne = new QVBoxLayout(centre);
+    colonne->setContentsMargins(0, 0, 0, 0);
+    colonne->setSpacing(0);
+    colonne->addWidget(panneau);
+    colonne->addWidget(lvMsg_, 1);
+    setCentralWidget(centre);
+}
+
+void TFMain::CreerBarreEtat()
+{
+    QStatusBar* sb = statusBar();
+    sb->setObjectName(QStringLiteral("SB1"));
+    const int largeurs[4] = {275, 80, 75, 250};
+    for (int i = 0; i < 4; ++i) {
+        auto* p = new QLabel;
+        p->setObjectName(QStringLiteral("Panneau%1").arg(i));
+        p->setFixedWidth(largeurs[i]);
+        p->setFrameStyle(i == 1 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
+        if (i == 2) p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        sb->addWidget(p);
+        panneaux_[i] = p;
+    }
+    // The progress bar lies over panel 1, hidden outside a header loop, a deletion or a preview.
+    progression_ = new QProgressBar(panneaux_[1]);
+    progression_->setObjectName(QStringLiteral("ProgressBar1"));
+    progression_->setTextVisible(false);
+    progression_->setRange(0, 100);
+    progression_->setValue(0);
+    progression_->setGeometry(1, 2, 78, panneaux_[1]->sizeHint().height() > 8 ? 14 : 14);
+    progression_->hide();
+}
+
+void TFMain::Relier()
+{
+    Commandes& c = *cmd_;
+    connect(c.Masquer1, &QAction::triggered, this, &TFMain::Masquer);
+    connect(c.Quitter1, &QAction::triggered, this, &TFMain::Quitter);
+    for (QAction* a : {c.VoirLesEntetes1, c.VoirLesEntetes2, c.BEntetes})
+        connect(a, &QAction::triggered, this, &TFMain::VoirLesEntetes1Click);
+    for (QAction* a : {c.Marquer1, c.Marquer2, c.Marquer3, c.BMarquer})
+        connect(a, &QAction::triggered, this, &TFMain::Marquer1Click);
+    for (QAction* a : {c.ToutMarquer1, c.ToutMarquer2, c.Toutmarquer3})
+        connect(a, &QAction::triggered, this, &TFMain::ToutMarquer1Click);
+    for (QAction* a : {c.InverserMarquage1, c.InverserMarquage2, c.Inverser1})
+        connect(a, &QAction::triggered, this, &TFMain::InverserMarquage1Click);
+    for (QAction* a : {c.AnnulerMarquage1, c.AnnulerMarquage2, c.Annuler1})
+        connect(a, &QAction::triggered, this, &TFMain::AnnulerMarquage1Click);
+    connect(c.EffacerListe1, &QAction::triggered, this, &TFMain::EffacerListe1Click);
+
+    connect(lvMsg_, &VueMessages::ColonneCliquee, this, &TFMain::LVMsgColumnClick);
+    connect(lvMsg_, &VueMessages::SelectionChangee, this, &TFMain::LVMsgSelectItem);
+    connect(lvMsg_, &QAbstractItemView::clicked, this, [this] { MajActionsSelection(); });
+    connect(lvMsg_, &QAbstractItemView::doubleClicked, this, &TFMain::LVMsgDblClick);
+    connect(lvMsg_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { pmLVMsg_->popup(lvMsg_->viewport()->mapToGlobal(p)); });
+    connect(modele_, &ModeleMessages::MarqueModifiee, this, &TFMain::MarquesChangees);
+
+    connect(menus_, &MenusControle::ControleCompte, this, &TFMain::ControlerCompte);
+    connect(menus_, &MenusControle::ControleTous, this, &TFMain::ControlerTousLesComptes);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Accessors
+
+QToolButton* TFMain::BoutonOutil(QAction* a) const
+{
+    return toolBar1_ ? qobject_cast<QToolButton*>(toolBar1_->widgetForAction(a)) : nullptr;
+}
+
+QMenu* TFMain::MenuControlerTray() const { return menus_->Controler2(); }
+
+QString TFMain::LireStatut(int panneau) const
+{
+    return panneau >= 0 && panneau < 4 ? panneaux_[panneau]->text() : QString();
+}
+
+QString TFMain::LireCompte() const { return pnlCompte_->text(); }
+
+int TFMain::LigneSelectionnee() const { return lvMsg_->LigneSelectionnee(); }
+
+void TFMain::SelectionnerLigne(int ligne) { lvMsg_->SelectionnerLigne(ligne); }
+
+void TFMain::DefinirBoites(std::unique_ptr<BoitesMessage> boites)
+{
+    if (boites) boites_ = std::move(boites);
+}
+
+void TFMain::DefinirComptes(std::vector<TCompte> comptes)
+{
+    comptes_.Remplacer(std::move(comptes));
+    menus_->Vider();
+    menus_->Construire(comptes_);
+    AfficherControles(comptes_.Nombre() > 0);
+}
+
+void TFMain::BrancherCommande(Commande c, std::function<void()> travail)
+{
+    travaux_[c] = travail;
+    cmd_->Brancher(c, std::move(travail));
+    for (QAction* a : cmd_->Actions(c)) cmd_->Activer(a, interfaceActive_);
+    if (interfaceActive_) MajActionsSelection();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window helpers
+
+void TFMain::AfficherControles(bool visible)
+{
+    Commandes& c = *cmd_;
+    menus_->Controler1()->menuAction()->setVisible(visible);
+    email1_->setVisible(visible);
+    c.AjouterFiltre1->setVisible(visible);
+    c.ControleAuto1->setVisible(visible);
+    menus_->Controler2()->menuAction()->setVisible(visible);
+    for (QAction* a : {c.BCheck, c.BEntetes, c.BApercu, c.BMarquer, c.BSupprimerMails, c.AjouterFiltre3,
+                       c.AjouterFiltre2})
+        c.Activer(a, visible);
+    for (QAction* a : pmLVMsg_->actions()) {
+        if (!a->isSeparator()) c.Activer(a, visible);
+    }
+}
+
+namespace {
+void ActiverMenu(const Commandes& c, QMenu* menu, bool actif)
+{
+    menu->menuAction()->setEnabled(actif);
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        if (a->menu()) {
+            ActiverMenu(c, a->menu(), actif);
+        } else {
+            c.Activer(a, actif);
+        }
+    }
+}
+}  // namespace
+
+void TFMain::ActiverInterface(bool actif)
+{
+    interfaceActive_ = actif;
+    for (QAction* a : cmd_->BoutonsOutils()) cmd_->Activer(a, actif);
+    lvMsg_->setEnabled(actif);
+    if (quitter2_) quitter2_->setEnabled(actif);
+    for (QAction* a : menuBar()->actions()) {
+        if (a->menu()) ActiverMenu(*cmd_, a->menu(), actif);
+    }
+}
+
+void TFMain::MajActions(bool selection)
+{
+    EtatListe etat;
+    etat.lignes = liste_.Nombre();
+    etat.marquees = liste_.NombreMarques();
+    etat.connecte = ClientConnecte();
+    actionsListe_->MajActions(selection, etat, email1Menu_);
+}
+
+void TFMain::MajActionsSelection() { MajActions(LigneSelectionnee() >= 0); }
+
+void TFMain::MajIconeTray(int etat, const Texte& serveur)
+{
+    if (etat == 1 && !serveur.empty()) serveurTray_ = serveur;
+    Texte tip = "Vaskor";
+    if (etat == 1) {
+        tip = "Vaskor - Contr\xF4le de " + serveurTray_ + "...";
+    } else if (etat == 2) {
+        const std::size_t n = liste_.Nombre();
+        if (n == 0)
+            tip = "Vaskor - Aucun message";
+        else if (n == 1)
+            tip = "Vaskor - Un message";
+        else
+            tip = "Vaskor - " + std::to_string(n) + " messages";
+    }
+    // The tray keeps at most 63 characters of a tip.
+    if (tip.size() > 63) tip.resize(63);
+    etatTray_ = etat;
+    tipTray_ = VersQString(tip);
+    emit IconeTrayModifiee(etat, tipTray_);
+}
+
+int TFMain::EtatTrayCourant() const
+{
+    if (ClientConnecte()) return 1;
+    return liste_.Vide() ? 0 : 2;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list
+
+void TFMain::LVMsgSelectItem(int ligne)
+{
+    if (ligne >= 0 && static_cast<std::size_t>(ligne) < liste_.Nombre()) {
+        const TCompte& compte = liste_[static_cast<std::size_t>(ligne)].Resume.Compte;
+        TexteStatut(0, "A : " + compte.NomUser.Lire() + " - " + compte.ServeurPOP.Lire());
+    } else {
+        TexteStatut(0, Texte());
+    }
+    MajActions(!liste_.Vide());
+}
+
+void TFMain::MarquesChangees() { MajActionsSelection(); }
+
+void TFMain::Marquer1Click()
+{
+    ActionsListe::Marquer(liste_, LigneSelectionnee());
+    MajActionsSelection();
+}
+
+void TFMain::ToutMarquer1Click()
+{
+    ActionsListe::ToutMarquer(liste_);
+    MajActionsSelection();
+}
+
+void TFMain::InverserMarquage1Click()
+{
+    ActionsListe::Inverser(liste_);
+    MajActionsSelection();
+}
+
+void TFMain::AnnulerMarquage1Click()
+{
+    ActionsListe::AnnulerMarquage(liste_);
+    MajActionsSelection();
+}
+
+void TFMain::EffacerListe1Click()
+{
+    // Only the list is emptied: marked messages stay on their servers and come back next time.
+    if (Question("Confirmation", "Effacer la liste de message(s) ?", BoutonsMessage::OkAnnuler,
+                 IconeMessage::Question, false) != ReponseMessage::Ok)
+        return;
+    liste_.Vider();
+    MajActions(false);
+}
+
+void TFMain::VoirLesEntetes1Click()
+{
+    const int ligne = LigneSelectionnee();
+    if (ligne < 0) return;
+    TFEntete fenetre(this);
+    fenetre.Charger(liste_[static_cast<std::size_t>(ligne)].Resume.Entetes);
+    fenetre.exec();
+}
+
+void TFMain::LVMsgColumnClick(int colonne)
+{
+    // The selected row stays selected after the sort, wherever it goes.
+    const int ligne = LigneSelectionnee();
+    std::optional<decltype(CleLigne(std::declval<LigneMessage>()))> cle;
+    if (ligne >= 0 && static_cast<std::size_t>(ligne) < liste_.Nombre())
+        cle = CleLigne(liste_[static_cast<std::size_t>(ligne)]);
+    tri_.ClicColonne(liste_, colonne);
+    modele_->DefinirColonneTri(tri_.Colonne());
+    if (!cle) return;
+    for (std::size_t i = 0; i < liste_.Nombre(); ++i) {
+        if (CleLigne(liste_[i]) == *cle) {
+            SelectionnerLigne(static_cast<int>(i));
+            break;
+        }
+    }
+}
+
+void TFMain::LVMsgDblClick()
+{
+    const int ligne = LigneSelectionnee();
+    if (ligne < 0) return;
+    if (DoubleClicEditer()) {
+        const auto travail = travaux_.find(Commande::Apercu);
+        if (travail != travaux_.end() && travail->second) travail->second();
+    } else {
+        ActionsListe::Marquer(liste_, ligne);
+    }
+    MajActions(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing, hiding, quitting
+
+void TFMain::Masquer() { close(); }
+
+void TFMain::PasserDansLeTray()
+{
+    QAction* controler2 = menus_->Controler2()->menuAction();
+    controler2->setVisible(comptes_.Nombre() > 0);
+    controler2->setEnabled(!ClientConnecte());
+    if (quitter2_) quitter2_->setEnabled(controler2->isEnabled());
+    emit IconeTrayVisible(true);
+    MajIconeTray(EtatTrayCourant());
+    hide();
+}
+
+void TFMain::closeEvent(QCloseEvent* e)
+{
+    if (ApercuEnTransfert()) {
+        e->ignore();
+        return;
+    }
+    if (hideOnClose_) {
+        PasserDansLeTray();
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void TFMain::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && hideOnClose_) {
+        // A minimised window goes to the tray instead; the state change is finished first.
+        QTimer::singleShot(0, this, &TFMain::SurMinimisation);
+    }
+}
+
+void TFMain::SurMinimisation()
+{
+    if (!(windowState() & Qt::WindowMinimized)) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    close();
+}
+
+void TFMain::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!e->spontaneous()) PlacerFenetre(this);
+}
+
+void TFMain::MontrerFenetre()
+{
+    show();
+    raise();
+    activateWindow();
+    emit IconeTrayVisible(false);
+}
+
+void TFMain::Quitter()
+{
+    if (liste_.NombreMarques() > 0) {
+        const ReponseMessage r = Question("Confirmation",
+                                          "Des messages ont \xE9t\xE9 marqu\xE9s pour suppression.\r\r\n"
+                                          "Les supprimer avant de quitter ?",
+                                          BoutonsMessage::OuiNonAnnuler, IconeMessage::Question, false);
+        if (r == ReponseMessage::Annuler) return;
+        if (r == ReponseMessage::Oui) SupprimerMessagesMarques();
+    }
+    liste_.Vider();
+    SauverFiltres();
+    FermerConnexion();
+    // No question about hanging up a modem: this platform has no dial-up service to ask.
+    emit IconeTrayVisible(false);
+    hideOnClose_ = false;
+    close();
+    emit FinDemandee();
+}
+
+bool TFMain::event(QEvent* e)
+{
+    // Hints go to the first panel of the status bar, which keeps its other panels in place.
+    if (e->type() == QEvent::StatusTip) {
+        panneaux_[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+// ---------------------------------------------------------------------------------------------
+// FenetreControle
+
+void TFMain::TexteStatut(int panneau, const Texte& texte)
+{
+    if (panneau >= 0 && panneau < 4) panneaux_[panneau]->setText(VersQString(texte));
+}
+
+void TFMain::Progression(bool visible, int maximum, int position)
+{
+    progression_->setMaximum(maximum > 0 ? maximum : 1);
+    progression_->setValue(position);
+    progression_->setVisible(visible);
+}
+
+void TFMain::TexteCompte(const Texte& texte) { pnlCompte_->setText(VersQString(texte)); }
+
+void TFMain::CurseurAttente(bool attente)
+{
+    if (attente) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++attentes_;
+    } else if (attentes_ > 0) {
+        QApplication::restoreOverrideCursor();
+        --attentes_;
+    }
+}
+
+ReponseMessage TFMain::Question(const Texte& titre, const Texte& texte, BoutonsMessage boutons, IconeMessage icone,
+                                bool defautNon)
+{
+    return boites_->Question(this, titre, texte, boutons, icone, defautNon);
+}
+
+void TFMain::Message(const Texte& titre, const Texte& texte, IconeMessage icone)
+{
+    boites_->Message(this, titre, texte, icone);
+}
+
+void TFMain::TraiterEvenements() { QCoreApplication::processEvents(); }
+
+bool TFMain::FenetreVisible() const { return isVisible(); }
+
+void TFMain::LabelProchainControle(bool visible, const Texte& texte)
+{
+    lNextCheck_->setText(VersQString(texte));
+    lNextCheck_->setVisible(visible);
+}
+
+void TFMain::FocusListe()
+{
+    if (isVisible() && lvMsg_->isEnabled()) lvMsg_->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Seams. Each stands for a piece that another part of the program brings; the window calls
+// only these.
+
+void TFMain::ControlerCompte(int position, bool depuisTray)
+{
+    // SEAM(controle): the engine's check run of the account at `position`.
+    (void)position;
+    (void)depuisTray;
+}
+
+void TFMain::ControlerTousLesComptes()
+{
+    // SEAM(controle): the engine's all-accounts run.
+}
+
+bool TFMain::ClientConnecte() const
+{
+    // SEAM(controle): whether the POP3 client holds a session open.
+    return false;
+}
+
+bool TFMain::ApercuEnTransfert() const
+{
+    // SEAM(apercu): whether a preview is transferring a message.
+    return false;
+}
+
+void TFMain::SupprimerMessagesMarques()
+{
+    // The deletion on the servers is the "Supprimer" command's work, plugged in with
+    // BrancherCommande(Commande::Supprimer, ...).
+    const auto travail = travaux_.find(Commande::Supprimer);
+    if (travail != travaux_.end() && travail->second) travail->second();
+}
+
+void TFMain::SauverFiltres()
+{
+    // SEAM(filtres): writes the filter list to "Filtres.dat" in the program's folder.
+}
+
+void TFMain::FermerConnexion()
+{
+    // SEAM(controle): closes the POP3 session when one is open (QUIT).
+}
+
+bool TFMain::DoubleClicEditer() const
+{
+    // SEAM(config): the setting DoubleClicEditer.
+    return false;
+}
+
+void TFMain::JouerSon(SonControle son)
+{
+    // SEAM(sons): plays the sound of an accepted, marked or deleted message.
+    (void)son;
 }
 
 }  // namespace vaskor

@@ -1,14 +1,193 @@
 #pragma once
+// The main window: menus, tool bar, the message list, the account panel and the status bar.
+// It owns the rows of the list and the account list, and it is the window through which the
+// check run, the deletion and the scheduler report (FenetreControle). The command logic lives
+// in small classes beside it (Commandes, ActionsListe, MenusControle, TriListe).
+
+#include "core/compte.h"
+#include "engine/fenetre.h"
+#include "engine/liste_messages.h"
+#include "ui/commandes.h"
+#include "ui/tri_liste.h"
 
 #include <QMainWindow>
 
+#include <functional>
+#include <map>
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolButton;
+class QToolBar;
+
 namespace vaskor {
 
-// The main window.
-class TFMain : public QMainWindow {
+class ActionsListe;
+class BoitesMessage;
+class MenusControle;
+class ModeleMessages;
+class VueMessages;
+
+class TFMain : public QMainWindow, public FenetreControle {
     Q_OBJECT
 public:
     explicit TFMain(QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // --- What the window owns ---
+    ListeMessages& Liste() { return liste_; }
+    const ListeComptes& Comptes() const { return comptes_; }
+    // Replaces the account list (sorted by description), rebuilds the three check menus and
+    // shows the check commands when there is at least one account.
+    void DefinirComptes(std::vector<TCompte> comptes);
+    TriListe& Tri() { return tri_; }
+
+    // --- Pieces for the rest of the program ---
+    Commandes& Actions() { return *cmd_; }
+    // Plugs in a command whose work lives elsewhere (preview, deletion, dialogs...).
+    void BrancherCommande(Commande c, std::function<void()> travail);
+    // The tray menu's "Contrôler" (Controler2), for the tray icon's menu.
+    QMenu* MenuControlerTray() const;
+    // The tray menu's "Quitter" (Quitter2): the window enables and disables it with the others.
+    void DefinirQuitterTray(QAction* quitter2) { quitter2_ = quitter2; }
+    // Replaces the message boxes (tests answer the questions this way).
+    void DefinirBoites(std::unique_ptr<BoitesMessage> boites);
+    BoitesMessage& Boites() { return *boites_; }
+
+    VueMessages* LVMsg() const { return lvMsg_; }
+    ModeleMessages* Modele() const { return modele_; }
+    QMenu* PMLVMsg() const { return pmLVMsg_; }
+    QAction* Email1() const { return email1_; }
+    QToolButton* BoutonOutil(QAction* a) const;
+    QString LireStatut(int panneau) const;
+    QString LireCompte() const;
+    QLabel* LNextCheck() const { return lNextCheck_; }
+    QProgressBar* BarreProgression() const { return progression_; }
+
+    // The selected row, or -1.
+    int LigneSelectionnee() const;
+    void SelectionnerLigne(int ligne);
+
+    // --- Window helpers shared with the other subsystems ---
+    void AfficherControles(bool visible);
+    bool HideOnClose() const { return hideOnClose_; }
+    void DefinirHideOnClose(bool h) { hideOnClose_ = h; }
+    int EtatTray() const { return etatTray_; }
+    QString TipTray() const { return tipTray_; }
+
+    // --- Commands ---
+    void Marquer1Click();
+    void ToutMarquer1Click();
+    void InverserMarquage1Click();
+    void AnnulerMarquage1Click();
+    void EffacerListe1Click();
+    void VoirLesEntetes1Click();
+    void LVMsgColumnClick(int colonne);
+    void LVMsgDblClick();
+    // "Masquer" (Esc): to the tray.
+    void Masquer();
+    // "Quitter": the questions, then the end of the program.
+    void Quitter();
+
+    // --- FenetreControle ---
+    void TexteStatut(int panneau, const Texte& texte) override;
+    void Progression(bool visible, int maximum, int position) override;
+    void TexteCompte(const Texte& texte) override;
+    void CurseurAttente(bool attente) override;
+    ReponseMessage Question(const Texte& titre, const Texte& texte, BoutonsMessage boutons, IconeMessage icone,
+                            bool defautNon) override;
+    void Message(const Texte& titre, const Texte& texte, IconeMessage icone) override;
+    void ActiverInterface(bool actif) override;
+    void MajActions(bool selection) override;
+    // MajActions with the flag of the current selection.
+    void MajActionsSelection();
+    void MajIconeTray(int etat, const Texte& serveur = {}) override;
+    void JouerSon(SonControle son) override;
+    void TraiterEvenements() override;
+    bool FenetreVisible() const override;
+    void MontrerFenetre() override;
+    void LabelProchainControle(bool visible, const Texte& texte) override;
+    void FocusListe() override;
+
+signals:
+    // The tray icon is to be shown (the window goes hidden) or removed (the window is back).
+    void IconeTrayVisible(bool visible);
+    // The tray icon's state (0 idle, 1 checking, 2 result) and tip changed.
+    void IconeTrayModifiee(int etat, const QString& tip);
+    // "Quitter" went through: the program is to end.
+    void FinDemandee();
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void CreerMenus();
+    void CreerBarreOutils();
+    void CreerBarreEtat();
+    void CreerPanneauCompte();
+    void CreerListe();
+    void Relier();
+    void LVMsgSelectItem(int ligne);
+    void MarquesChangees();
+    void PasserDansLeTray();
+    int EtatTrayCourant() const;
+    void SurMinimisation();
+
+    // --- Seams: pieces that live in other parts of the program ---
+    // The check run of one account, or of all accounts.
+    void ControlerCompte(int position, bool depuisTray);
+    void ControlerTousLesComptes();
+    // Whether the POP3 client holds a session open.
+    bool ClientConnecte() const;
+    // Whether a preview is transferring a message (the window may not hide meanwhile).
+    bool ApercuEnTransfert() const;
+    // Deletes the marked messages on their servers (the answer "Oui" to a question about them).
+    void SupprimerMessagesMarques();
+    // Saves the filters so that their counters survive the run.
+    void SauverFiltres();
+    // Closes the POP3 session when one is open.
+    void FermerConnexion();
+    // The double-click setting: true opens the preview, false toggles the mark.
+    bool DoubleClicEditer() const;
+
+    ListeMessages liste_;
+    ListeComptes comptes_;
+    TriListe tri_;
+    Commandes* cmd_;
+    std::unique_ptr<ActionsListe> actionsListe_;
+    std::unique_ptr<BoitesMessage> boites_;
+    MenusControle* menus_ = nullptr;
+    ModeleMessages* modele_ = nullptr;
+    VueMessages* lvMsg_ = nullptr;
+
+    QMenu* fichier1_ = nullptr;
+    QMenu* email1Menu_ = nullptr;
+    QAction* email1_ = nullptr;
+    QMenu* outils1_ = nullptr;
+    QMenu* aideMenu_ = nullptr;
+    QMenu* pmLVMsg_ = nullptr;
+    QMenu* pmMarquer_ = nullptr;
+    QMenu* pmFiltres_ = nullptr;
+    QToolBar* toolBar1_ = nullptr;
+    QAction* quitter2_ = nullptr;
+
+    QLabel* panneaux_[4] = {};
+    QProgressBar* progression_ = nullptr;
+    QLabel* pnlCompte_ = nullptr;
+    QLabel* lNextCheck_ = nullptr;
+
+    std::map<Commande, std::function<void()>> travaux_;
+    bool interfaceActive_ = true;
+    bool hideOnClose_ = true;
+    int etatTray_ = 0;
+    QString tipTray_;
+    Texte serveurTray_;
+    int attentes_ = 0;
 };
 
 }  // namespace vaskor

@@ -1,0 +1,61 @@
+#pragma once
+// The message list as a table model over the engine's rows. The model keeps no copy of the
+// rows: it reads them on demand, so a list of tens of thousands of rows costs only what the
+// view paints.
+
+#include "engine/liste_messages.h"
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QIcon>
+
+namespace vaskor {
+
+class ModeleMessages : public QAbstractTableModel, private ObservateurListe {
+    Q_OBJECT
+public:
+    static constexpr int NombreColonnes = 4;
+
+    explicit ModeleMessages(ListeMessages& liste, QObject* parent = nullptr);
+    ~ModeleMessages() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Only the check box of column 0 can be changed: it is the row's mark.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // The column painted light grey (the sort column).
+    void DefinirColonneTri(int colonne);
+    int ColonneTri() const { return colonneTri_; }
+    // The font of unmarked rows; marked rows get the same one struck out.
+    void DefinirPolice(const QFont& police);
+
+    ListeMessages& Liste() { return liste_; }
+
+signals:
+    // The user changed a mark through the check box.
+    void MarqueModifiee(int ligne);
+
+private:
+    void AvantAjout(std::size_t premiere, std::size_t derniere) override;
+    void ApresAjout() override;
+    void AvantRetrait(std::size_t premiere, std::size_t derniere) override;
+    void ApresRetrait() override;
+    void AvantReinitialisation() override;
+    void ApresReinitialisation() override;
+    void MarquesChangees(std::size_t premiere, std::size_t derniere) override;
+
+    ListeMessages& liste_;
+    int colonneTri_ = 0;
+    QFont police_;
+    QFont policeBarree_;
+    QIcon image_;
+};
+
+// Image 0 of the row images: a small envelope, drawn once.
+QIcon ImageMessage();
+
+}  // namespace vaskor

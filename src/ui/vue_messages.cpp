@@ -1,0 +1,78 @@
+#include "ui/vue_messages.h"
+
+#include <QEvent>
+#include <QHeaderView>
+
+namespace vaskor {
+
+VueMessages::VueMessages(QWidget* parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("LVMsg"));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    // Every row has the same height: the view then lays out tens of thousands of rows at once.
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &VueMessages::ColonneCliquee);
+    GarderSelectionVisible();
+}
+
+void VueMessages::setModel(QAbstractItemModel* model)
+{
+    QTreeView::setModel(model);
+    const int largeurs[] = {200, 250, 120, 60};
+    for (int i = 0; i < 4; ++i) header()->resizeSection(i, largeurs[i]);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { emit SelectionChangee(LigneSelectionnee()); });
+    // A reset (clearing, sorting) drops the selection without a selectionChanged signal.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { emit SelectionChangee(LigneSelectionnee()); });
+}
+
+int VueMessages::LigneSelectionnee() const
+{
+    if (!selectionModel()) return -1;
+    const QModelIndexList lignes = selectionModel()->selectedRows();
+    return lignes.isEmpty() ? -1 : lignes.first().row();
+}
+
+void VueMessages::SelectionnerLigne(int ligne)
+{
+    if (!model() || !selectionModel()) return;
+    if (ligne < 0 || ligne >= model()->rowCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex i = model()->index(ligne, 0);
+    selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(i);
+}
+
+void VueMessages::changeEvent(QEvent* e)
+{
+    QTreeView::changeEvent(e);
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange) GarderSelectionVisible();
+}
+
+void VueMessages::GarderSelectionVisible()
+{
+    QPalette p = palette();
+    const QBrush surlignage = p.brush(QPalette::Active, QPalette::Highlight);
+    const QBrush texte = p.brush(QPalette::Active, QPalette::HighlightedText);
+    if (p.brush(QPalette::Inactive, QPalette::Highlight) == surlignage &&
+        p.brush(QPalette::Inactive, QPalette::HighlightedText) == texte)
+        return;
+    p.setBrush(QPalette::Inactive, QPalette::Highlight, surlignage);
+    p.setBrush(QPalette::Inactive, QPalette::HighlightedText, texte);
+    setPalette(p);
+}
+
+}  // namespace vaskor

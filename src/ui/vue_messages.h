@@ -1,0 +1,35 @@
+#pragma once
+// The message list's view (LVMsg): one row per message, whole-row selection of one row at
+// most, check boxes, fixed column widths, selection kept visible without the focus.
+
+#include <QTreeView>
+
+namespace vaskor {
+
+class ModeleMessages;
+
+class VueMessages : public QTreeView {
+    Q_OBJECT
+public:
+    explicit VueMessages(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
+
+    // The selected row, or -1.
+    int LigneSelectionnee() const;
+    void SelectionnerLigne(int ligne);
+
+signals:
+    // A click on a column header (LVMsgColumnClick).
+    void ColonneCliquee(int colonne);
+    // The selection changed (LVMsgSelectItem); `ligne` is -1 when no row is selected.
+    void SelectionChangee(int ligne);
+
+protected:
+    void changeEvent(QEvent* e) override;
+
+private:
+    void GarderSelectionVisible();
+};
+
+}  // namespace vaskor
