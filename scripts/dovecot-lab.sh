@@ -83,9 +83,10 @@ lire_env() {
 vivant() { [[ -n ${1:-} ]] && kill -0 "$1" 2>/dev/null; }
 
 # Logs in as the first user over a plain TCP connection; succeeds when Dovecot says +OK to PASS.
-premiere_connexion() {
+# Runs in a subshell: a refused connection makes `exec` end the shell that tried it.
+premiere_connexion() (
   local port="$1" user="$2" pass="$3" ligne
-  exec 3<>"/dev/tcp/127.0.0.1/$port" 2>/dev/null || return 1
+  exec 3<>"/dev/tcp/127.0.0.1/$port" 2>/dev/null || exit 1
   local ok=1
   if read -r -t 10 ligne <&3 && [[ $ligne == +OK* ]]; then
     printf 'USER %s\r\n' "$user" >&3
@@ -97,8 +98,8 @@ premiere_connexion() {
     read -r -t 2 ligne <&3 || true
   fi
   exec 3<&- 3>&-
-  return $ok
-}
+  exit $ok
+)
 
 arreter() {
   local dir="$1"
@@ -155,14 +156,16 @@ demarrer() {
   uid="$(id -u "$PROPRIETAIRE")"
   gid="$(id -g "$PROPRIETAIRE")"
 
-  : >"$dir/utilisateurs"
+  # Read by the auth process, which runs as Dovecot's own user.
+  local mots="$racine/utilisateurs"
+  : >"$mots"
   local u
   for u in "${UTILISATEURS[@]}"; do
-    echo "$u:{PLAIN}$(mot_de_passe "$u")::::::" >>"$dir/utilisateurs"
+    echo "$u:{PLAIN}$(mot_de_passe "$u")::::::" >>"$mots"
     mkdir -p "$boites/$u/Maildir/cur" "$boites/$u/Maildir/new" "$boites/$u/Maildir/tmp"
   done
   chown -R "$uid:$gid" "$boites"
-  chmod 644 "$dir/utilisateurs"
+  chmod 644 "$mots"
 
   local essais=1 choisi=""
   [[ -z $port ]] && essais=5
@@ -190,7 +193,7 @@ pop3_uidl_format = %08Xu%08Xv
 
 passdb {
   driver = passwd-file
-  args = scheme=PLAIN $dir/utilisateurs
+  args = scheme=PLAIN $mots
 }
 userdb {
   driver = static
@@ -220,7 +223,7 @@ EOF
         continue
       fi
       erreur "Dovecot did not start:"
-      cat "$sortie" "$log" >&2
+      tail -n 20 "$sortie" "$log" >&2
       exit 1
     fi
     break
@@ -233,7 +236,7 @@ EOF
   done
   if ! vivant "$pid"; then
     erreur "Dovecot wrote no running master PID; its output:"
-    cat "$sortie" "$log" >&2
+    tail -n 20 "$sortie" "$log" >&2
     exit 1
   fi
 
@@ -258,8 +261,8 @@ EOF
   mv "$dir/lab.env.tmp" "$dir/lab.env"
 
   # The login service takes a few seconds to come up after the master has daemonized.
-  local u0="${UTILISATEURS[0]}"
-  for ((i = 0; i < 120; i++)); do
+  local u0="${UTILISATEURS[0]}" fin=$((SECONDS + 30))
+  while ((SECONDS < fin)); do
     if premiere_connexion "$choisi" "$u0" "$(mot_de_passe "$u0")"; then
       echo "dovecot-lab: Dovecot $pid serves POP3 on 127.0.0.1:$choisi ($dir/lab.env)"
       return 0
@@ -267,8 +270,8 @@ EOF
     vivant "$pid" || break
     sleep 0.25
   done
-  erreur "no successful login within 30 s; Dovecot's log:"
-  cat "$sortie" "$log" >&2
+  erreur "no successful login within 30 s; the end of Dovecot's log:"
+  tail -n 20 "$sortie" "$log" >&2
   arreter "$dir"
   exit 1
 }
