@@ -1,0 +1,104 @@
+#include "core/dates.h"
+#include "mail/message.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+using namespace vaskor;
+
+namespace {
+
+// Puts the process in another local time zone for the life of the object.
+class ZoneLocale {
+public:
+    explicit ZoneLocale(const char* tz)
+    {
+        if (const char* a = std::getenv("TZ")) ancienne_ = a;
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+    }
+    ~ZoneLocale()
+    {
+        if (ancienne_)
+            ::setenv("TZ", ancienne_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> ancienne_;
+};
+
+// POSIX rules need no zone database: a fixed zone one hour east of UTC, and the rules of Paris.
+constexpr const char* kUneHeureEst = "XXX-1";
+constexpr const char* kParis = "CET-1CEST,M3.5.0,M10.5.0/3";
+
+}  // namespace
+
+TEST(DateInternet, ReadsTheUsualShapesAndGivesTheOriginForWhatItCannotRead)
+{
+    ZoneLocale utc("UTC0");
+    struct Cas {
+        const char* texte;
+        const char* attendu;
+    };
+    const Cas cas[] = {
+        {"Tue, 7 Sep 2004 10:20:30 +0200", "2004-09-07 08:20:30"},
+        {"Sep 7 2004 10:20:30 GMT", "2004-09-07 10:20:30"},
+        {"  tue,   07 sep 2004 10:20:30 -0000  ", "2004-09-07 10:20:30"},
+        {"7-Sep-2004 10:20:30 -0459", "2004-09-07 15:19:30"},
+        {"Thu, 13 Feb 1969 23:32 -0330 (Newfoundland Time)", "1969-02-14 03:02:00"},
+        {"Tue, 7 Sep 79 10:20:30 GMT", "2079-09-07 10:20:30"},
+        {"Tue, 7 Sep 80 10:20:30 GMT", "1980-09-07 10:20:30"},
+        {"7 Sep 04 10:20:30 EST", "2004-09-07 10:20:30"},  // zone names count as UTC
+        {"Tue, 7 Sep 2004", "2004-09-07 00:00:00"},
+        {"7 Sep 2004 10:20:30 +02", "2004-09-07 10:20:30"},
+        {"7 Sep 2004 10:20:30 H0500", "2004-09-07 10:20:30"},
+        {"29 Feb 2004 10:00:00 +0000", "2004-02-29 10:00:00"},
+        {"30 Jun 2015 23:59:60 +0000", "2015-07-01 00:00:00"},
+        {"Mon, 1 Jan 3609 00:00:00 +0000", "3609-01-01 00:00:00"},
+        {"xx Sep 2004 10:20:30 +0000", "2004-09-01 10:20:30"},  // an unreadable day is the 1st
+        {"", "1899-12-30 00:00:00"},
+        {"n'importe quoi", "1899-12-30 00:00:00"},
+        {"7 Foo 2004 10:00:00 +0100", "1899-12-30 00:00:00"},
+        {"29 Feb 2005 10:00:00 +0000", "1899-12-30 00:00:00"},
+        {"7 Sep 2004 59:10:00 +0000", "1899-12-30 00:00:00"},
+        {"Tue, 7 Sep 12004 10:20:30 +0000", "1899-12-30 00:00:00"},
+        {"Tuesday", "1899-12-30 00:00:00"},
+    };
+    for (const Cas& c : cas) EXPECT_EQ(FormaterIso(DateInternet(c.texte)), c.attendu) << c.texte;
+}
+
+TEST(DateInternet, AddsTheOffsetOfTheLocalZoneAtThatInstant)
+{
+    {
+        ZoneLocale z(kUneHeureEst);
+        EXPECT_EQ(FormaterIso(DateInternet("Tue, 7 Sep 2004 10:20:30 +0200")), "2004-09-07 09:20:30");
+        EXPECT_EQ(FormaterIso(DateInternet("Sep 7 2004 10:20:30 GMT")), "2004-09-07 11:20:30");
+        // No date at all: the origin, shifted by the local offset.
+        EXPECT_EQ(FormaterIso(DateInternet("")), "1899-12-30 01:00:00");
+    }
+    ZoneLocale z(kParis);
+    EXPECT_EQ(FormaterIso(DateInternet("Tue, 7 Dec 2004 10:20:30 +0000")), "2004-12-07 11:20:30");
+    EXPECT_EQ(FormaterIso(DateInternet("Tue, 7 Sep 2004 10:20:30 +0000")), "2004-09-07 12:20:30");
+    // Summer time began at 01:00 UTC on 31 March 2024: what counts is the offset at the message's instant.
+    EXPECT_EQ(FormaterIso(DateInternet("Sun, 31 Mar 2024 00:30:00 +0000")), "2024-03-31 01:30:00");
+    EXPECT_EQ(FormaterIso(DateInternet("Sun, 31 Mar 2024 01:30:00 +0000")), "2024-03-31 03:30:00");
+    EXPECT_EQ(FormaterIso(DateInternet("Sun, 31 Mar 2024 03:30:00 +0200")), "2024-03-31 03:30:00");
+}
+
+TEST(DateInternet, LongOrOddTextsEndQuickly)
+{
+    ZoneLocale utc("UTC0");
+    EXPECT_EQ(FormaterIso(DateInternet(std::string(20000, '1'))), "1899-12-30 00:00:00");
+    std::string blancs = "7 Sep";
+    for (int i = 0; i < 5000; ++i) blancs += " 1:";
+    // No year: the 1900 default, and the first of the rest read as a time.
+    EXPECT_EQ(FormaterIso(DateInternet(blancs)), "1900-09-07 01:00:00");
+    EXPECT_EQ(FormaterIso(DateInternet("7 Sep 2004 99999999999999999999:1:1")), "2004-09-07 00:01:01");
+}
