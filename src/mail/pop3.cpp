@@ -220,6 +220,13 @@ struct GardeTravail {
 
 bool TIdPOP3::FetchHeaderBlock(int n, TIdMessage& msg)
 {
+    FetchHeaderLines(n, msg.Headers);
+    msg.AnalyserEntetes();
+    return true;
+}
+
+void TIdPOP3::FetchHeaderLines(int n, ListeEntetes& lignes)
+{
     VerifierConnecte();
     GardeTravail garde{baseTravail_};
     DebutTravail();
@@ -228,11 +235,9 @@ bool TIdPOP3::FetchHeaderBlock(int n, TIdMessage& msg)
         const std::string_view l = LireLigne();
         if (l == ".") break;
         // The blank line that ends the header block is not a header line.
-        if (!l.empty()) msg.Headers.emplace_back(l);
+        if (!l.empty()) lignes.emplace_back(l);
     }
     FinTravail();
-    msg.AnalyserEntetes();
-    return true;
 }
 
 std::int64_t TIdPOP3::QueryMessageSize(int n)

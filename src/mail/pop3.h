@@ -73,6 +73,9 @@ public:
     std::int64_t TotalMailboxSize();
     // TOP n 0: appends the header lines to msg.Headers, then parses them (msg.AnalyserEntetes).
     bool FetchHeaderBlock(int n, TIdMessage& msg);
+    // TOP n 0 without the parse: appends the raw header lines (the deletion compares them with
+    // what the check saw before it sends DELE).
+    void FetchHeaderLines(int n, ListeEntetes& lignes);
     // LIST n: the size; -1 when the reply does not hold a number.
     std::int64_t QueryMessageSize(int n);
     // DELE n: takes effect on the server when the session is closed with QUIT.

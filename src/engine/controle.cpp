@@ -1,0 +1,413 @@
+#include "engine/controle.h"
+
+#include "core/texte_date.h"
+#include "engine/classification.h"
+#include "mail/echec.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace vaskor {
+
+namespace {
+
+const Texte& TitreInformation() { static const Texte t = "Information"; return t; }
+const Texte& TitreErreur() { static const Texte t = "Erreur"; return t; }
+const Texte& TitreConfirmation() { static const Texte t = "Confirmation"; return t; }
+
+Texte Rogne(const Texte& t) { return Texte(Rogner(t)); }
+
+OptionsFiltrage OptionsDepuis(const TConfig& c)
+{
+    OptionsFiltrage o;
+    o.QueLesMailsDesAmis = c.QueLesMailsDesAmis;
+    o.FiltresExpActif = c.FiltresExpActif;
+    o.FiltresSujetActif = c.FiltresSujetActif;
+    o.FiltresEnteteActif = c.FiltresEnteteActif;
+    o.PasserTailleMax = c.PasserTailleMax;
+    o.TaillePasserMessage = c.TaillePasserMessage;
+    return o;
+}
+
+std::int64_t LireTaille(const Texte& t)
+{
+    if (t.empty()) return -1;
+    char* fin = nullptr;
+    const long long v = std::strtoll(t.c_str(), &fin, 10);
+    return (fin && *fin == '\0') ? v : -1;
+}
+
+}  // namespace
+
+Texte TexteTaille(std::int64_t taille)
+{
+    if (taille == 0) return {};
+    if (taille >= 1 && taille <= 1024) return std::to_string(taille) + " octets";
+    return std::to_string(taille / 1024) + " ko";
+}
+
+bool LireHeure(const Texte& texte, int& heure, int& minute)
+{
+    const std::string_view t = Rogner(texte);
+    int parties[3] = {0, 0, 0};
+    int n = 0, chiffres = 0;
+    for (char c : t) {
+        if (c >= '0' && c <= '9') {
+            if (++chiffres > 2) return false;
+            parties[n] = parties[n] * 10 + (c - '0');
+        } else if (c == ':' && chiffres > 0 && n < 2) {
+            ++n;
+            chiffres = 0;
+        } else {
+            return false;
+        }
+    }
+    if (n < 1 || chiffres == 0) return false;
+    if (parties[0] > 23 || parties[1] > 59 || parties[2] > 59) return false;
+    heure = parties[0];
+    minute = parties[1];
+    return true;
+}
+
+Texte TexteProchainControle(const TConfig& config, TDateHeure dernier)
+{
+    char tampon[64];
+    if (config.ControlerA) {
+        int h = 0, m = 0;
+        if (!LireHeure(config.HeureCtrl, h, m)) return "Contr\xF4le tous les jours \xE0 " + config.HeureCtrl;
+        std::snprintf(tampon, sizeof tampon, "%02d:%02d", h, m);
+        return "Contr\xF4le tous les jours \xE0 " + Texte(tampon);
+    }
+    const ElementsDate e = DecoderDateHeure(dernier + config.FrequenceControleAuto / 1440.0, true);
+    std::snprintf(tampon, sizeof tampon, "%02d/%02d/%04d - %02d:%02d", e.jour, e.mois, e.annee, e.heure, e.minute);
+    return "Prochain contr\xF4le : " + Texte(tampon);
+}
+
+Controleur::Controleur(FenetreControle& fenetre, TIdPOP3& client, DonneesControle donnees)
+    : fenetre_(fenetre), client_(client), d_(donnees)
+{
+    BrancherEvenements();
+}
+
+void Controleur::BrancherEvenements()
+{
+    client_.OnStatus = [this](StatutPop3, const Texte& texte) { fenetre_.TexteStatut(0, texte); };
+    client_.OnConnected = [this] { fenetre_.MajIconeTray(1, client_.Host); };
+    client_.OnDisconnected = [this] { fenetre_.MajIconeTray(d_.liste.Vide() ? 0 : 2); };
+    client_.Attente = [this] { fenetre_.TraiterEvenements(); };
+}
+
+void Controleur::MajProchainControle()
+{
+    DernierControle = Horloge();
+    fenetre_.LabelProchainControle(d_.config.ControleAuto, TexteProchainControle(d_.config, DernierControle));
+}
+
+void Controleur::ViderListe() { d_.liste.Vider(); }
+
+bool Controleur::DemanderSuppressionAvantControle(bool depuisTray)
+{
+    if (d_.liste.NombreMarques() == 0) return true;
+    if (depuisTray) fenetre_.MontrerFenetre();
+    const ReponseMessage r = fenetre_.Question(
+        TitreConfirmation(), "Des messages ont \xE9t\xE9 marqu\xE9s pour suppression.\r\r\nLes supprimer avant de continuer ?",
+        BoutonsMessage::OuiNonAnnuler, IconeMessage::Question, true);
+    if (r == ReponseMessage::Annuler) return false;
+    if (r == ReponseMessage::Oui) {
+        SupprimerMarques();
+        fenetre_.ActiverInterface(false);
+    }
+    return true;
+}
+
+void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
+{
+    fenetre_.CurseurAttente(true);
+    if (indice >= d_.comptes.Nombre()) {
+        fenetre_.CurseurAttente(false);
+        return;
+    }
+    const TCompte compte = d_.comptes[indice];
+    const Texte hote = compte.ServeurPOP.Lire();
+    fenetre_.TexteStatut(3, {});
+    fenetre_.TexteStatut(2, {});
+
+    // Runs on every way out of the check, the stops included.
+    auto fin = [&] {
+        fenetre_.TexteStatut(0, {});
+        fenetre_.TexteStatut(3, {});
+        if (!ControleAutoEnCours) MajProchainControle();
+        fenetre_.CurseurAttente(false);
+        if (!ControleTousEnCours) fenetre_.ActiverInterface(true);
+        if (depuisTray) fenetre_.MontrerFenetre();
+        fenetre_.MajActions(false);
+        fenetre_.FocusListe();
+    };
+
+    if (!ConnexionInternet()) {
+        fin();
+        return;
+    }
+    fenetre_.ActiverInterface(false);
+    if (!ControleAutoEnCours && !ControleTousEnCours) {
+        if (!DemanderSuppressionAvantControle(depuisTray)) {
+            fin();
+            return;
+        }
+        ViderListe();
+    }
+
+    fenetre_.TexteCompte("  Compte : " + compte.Description.Lire());
+    // A run that failed leaves its session open; its QUIT now commits the deletions it sent.
+    if (client_.IsConnected()) client_.CloseSession();
+
+    client_.Username = compte.NomUser.Lire();
+    client_.Port = compte.PortPOP.Lire();
+    client_.Host = hote;
+    client_.Password = compte.Password.Lire();
+    fenetre_.TexteStatut(3, "Serveur : " + hote);
+
+    try {
+        client_.OpenSession();
+        if (client_.IsConnected()) {
+            const int nombre = client_.CountMessages();
+            const std::int64_t taille = client_.TotalMailboxSize();
+            bool arret = false;
+            if (taille == -1) {
+                if (ControleAutoEnCours) {
+                    client_.CloseSession();
+                    arret = true;
+                } else {
+                    if (!ControleTousEnCours && fenetre_.FenetreVisible())
+                        fenetre_.Message(TitreErreur(),
+                                         "Erreur lors de la r\xE9" "ception de la taille de la bo\xEEte sur " + hote + ".",
+                                         IconeMessage::Avertissement);
+                    fenetre_.TexteCompte({});
+                }
+            } else if (taille == 0) {
+                if (ControleAutoEnCours) {
+                    client_.CloseSession();
+                    arret = true;
+                } else {
+                    if (!ControleTousEnCours)
+                        fenetre_.Message(TitreInformation(), "Aucun message sur " + hote + ".",
+                                         IconeMessage::Information);
+                    fenetre_.TexteCompte({});
+                }
+            } else {
+                TailleBoite = taille;
+                fenetre_.TexteStatut(2, TexteTaille(taille));
+            }
+            if (!arret) {
+                if (nombre > 0) ReceptionEntetes(nombre, compte);
+                client_.CloseSession();
+            }
+        }
+    } catch (const Echec& e) {
+        // The session stays open: the next run closes it, and its QUIT commits what was deleted.
+        if (!ControleAutoEnCours) {
+            Texte texte;
+            switch (e.Genre()) {
+            case GenreEchec::DelaiConnexion: texte = "Time-out sur connexion au serveur " + hote + " :-("; break;
+            case GenreEchec::ReponseErreur:
+                texte = "Impossible de se connecter \xE0 " + hote + " :-(\r\n-> " + e.Message() + ")";
+                break;
+            case GenreEchec::Autre: texte = "Impossible de se connecter \xE0 " + hote + " :-("; break;
+            }
+            fenetre_.Message(TitreInformation(), Rogne(texte), IconeMessage::Avertissement);
+        }
+        fenetre_.TexteCompte({});
+    } catch (const std::exception&) {
+        if (!ControleAutoEnCours)
+            fenetre_.Message(TitreInformation(), Rogne("Impossible de se connecter \xE0 " + hote + " :-("),
+                             IconeMessage::Avertissement);
+        fenetre_.TexteCompte({});
+    }
+    fin();
+}
+
+void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
+{
+    struct Cacher {
+        FenetreControle& f;
+        ~Cacher() { f.Progression(false, 0, 0); }
+    } cacher{fenetre_};
+
+    const OptionsFiltrage options = OptionsDepuis(d_.config);
+    const FonctionTexteDate texteDate = [](TDateHeure d) { return TexteDate(d); };
+    std::int32_t compteur = 0;
+    fenetre_.Progression(true, nombre, 0);
+    for (int n = 1; n <= nombre; ++n) {
+        fenetre_.Progression(true, nombre, n);
+        fenetre_.TraiterEvenements();
+        fenetre_.TexteStatut(0, "R\xE9" "ception de l'ent\xEAte du message n\xB0 " + std::to_string(n) + " / " +
+                                    std::to_string(nombre));
+        message_.Clear();
+        client_.FetchHeaderBlock(n, message_);
+        const std::int64_t taille = client_.QueryMessageSize(n);
+
+        TResultatFiltrage resultat;
+        if (!PasserSansFiltrer(options, taille))
+            FiltrerMessage(message_, d_.filtres, d_.amis, options, resultat, texteDate);
+
+        const Texte de = TexteAdresse(message_.From);
+        const Texte date = TexteDate(message_.Date);
+        if (resultat.Verdict == ActionEffacer) {
+            d_.journal.Ajouter(LigneJournal(compte.Description.Lire(), de, message_.Subject, date, taille,
+                                            resultat.Raison));
+            client_.DeleteMessage(n);
+            fenetre_.JouerSon(SonControle::MsgAEffacer);
+            continue;
+        }
+        LigneMessage ligne;
+        ligne.De = de.empty() ? TexteAdresse(message_.Sender) : de;
+        ligne.Sujet = message_.Subject;
+        ligne.Date = date;
+        ligne.Taille = std::to_string(taille);
+        ligne.Resume.Numero = ++compteur;
+        ligne.Resume.Raison = RaisonSuppressionUtilisateur();
+        ligne.Resume.Entetes = message_.Headers;
+        ligne.Resume.Compte = compte;
+        if (resultat.Verdict == ActionMarquer) {
+            ligne.Marque = true;
+            ligne.Resume.Raison = resultat.Raison.substr(0, 255);
+        }
+        const bool marque = ligne.Marque;
+        d_.liste.Ajouter(std::move(ligne));
+        fenetre_.JouerSon(marque ? SonControle::MsgAMarquer : SonControle::MsgOK);
+    }
+}
+
+void Controleur::ControlerTousLesComptes()
+{
+    if (!ControleAutoEnCours && !DemanderSuppressionAvantControle(false)) return;
+    ControleTousEnCours = true;
+    ViderListe();
+    std::int64_t total = 0;
+    TailleBoite = 0;
+    for (std::size_t i = 0; i < d_.comptes.Nombre(); ++i) {
+        if (!ControleAutoEnCours || d_.comptes[i].ControleAuto != 0) ControlerCompte(i);
+        total += TailleBoite;
+        TailleBoite = 0;
+        fenetre_.TraiterEvenements();
+    }
+    fenetre_.TexteStatut(2, TexteTaille(total));
+    fenetre_.ActiverInterface(true);
+    fenetre_.MajActions(false);
+    ControleTousEnCours = false;
+    fenetre_.TexteStatut(3, {});
+    fenetre_.TexteCompte({});
+}
+
+bool Controleur::MessageInchange(const LigneMessage& ligne)
+{
+    // Another program (a phone, a webmail) may have removed or fetched messages since the check:
+    // the numbers then point at other messages. Only the message the user saw is deleted.
+    try {
+        ListeEntetes lignes;
+        client_.FetchHeaderLines(ligne.Resume.Numero, lignes);
+        if (lignes != ligne.Resume.Entetes) return false;
+        return client_.QueryMessageSize(ligne.Resume.Numero) == LireTaille(ligne.Taille);
+    } catch (const Echec& e) {
+        if (e.Genre() == GenreEchec::ReponseErreur) return false;  // no such message any more
+        throw;
+    }
+}
+
+void Controleur::SupprimerMarques()
+{
+    changesGardes_ = 0;
+    const std::size_t marques = d_.liste.NombreMarques();
+    if (marques == 0) {
+        fenetre_.Message(TitreInformation(), "Aucun message marqu\xE9 pour suppression.", IconeMessage::Information);
+        return;
+    }
+    int position = 0;
+    fenetre_.Progression(false, static_cast<int>(marques), 0);
+    fenetre_.ActiverInterface(false);
+    d_.liste.Trier([](const LigneMessage& a, const LigneMessage& b) {
+        return LVMsgCompare(a, b, ColonneTri::De, true, true, {});
+    });
+    if (client_.IsConnected()) client_.CloseSession();
+    client_.Host.clear();
+    client_.Username.clear();
+
+    auto nettoyage = [&] {
+        if (client_.IsConnected()) client_.CloseSession();
+        fenetre_.MajIconeTray(0);
+        fenetre_.ActiverInterface(true);
+        fenetre_.Progression(false, 0, 0);
+        for (int p = 0; p < 4; ++p) fenetre_.TexteStatut(p, {});
+        fenetre_.TexteCompte({});
+        ViderListe();
+        fenetre_.MajActions(false);
+    };
+
+    try {
+        for (std::size_t k = d_.liste.Nombre(); k-- > 0;) {
+            if (!d_.liste[k].Marque) continue;
+            const TCompte& compte = d_.liste[k].Resume.Compte;
+            const Texte hote = compte.ServeurPOP.Lire();
+            if (hote != client_.Host || compte.NomUser.Lire() != client_.Username) {
+                if (client_.IsConnected()) client_.CloseSession();
+                client_.Username = compte.NomUser.Lire();
+                client_.Port = compte.PortPOP.Lire();
+                client_.Host = hote;
+                client_.Password = compte.Password.Lire();
+                fenetre_.TexteStatut(0, "Connexion en cours \xE0 " + hote + "...");
+                if (!ConnexionInternet()) break;
+                client_.OpenSession();
+            }
+            try {
+                if (!client_.IsConnected()) {
+                    fenetre_.Message(TitreErreur(), "Impossible de se connecter \xE0 " + hote + ".",
+                                     IconeMessage::Avertissement);
+                    continue;
+                }
+                fenetre_.TexteStatut(3, "Serveur : " + hote);
+                fenetre_.Progression(true, static_cast<int>(marques), position);
+                fenetre_.TraiterEvenements();
+                fenetre_.TexteStatut(0, "Suppression du message n\xB0 " + std::to_string(k + 1));
+                const LigneMessage& ligne = d_.liste[k];
+                if (!MessageInchange(ligne)) {
+                    ++changesGardes_;
+                    continue;
+                }
+                client_.DeleteMessage(ligne.Resume.Numero);
+                fenetre_.Progression(true, static_cast<int>(marques), ++position);
+                fenetre_.JouerSon(SonControle::MsgAEffacer);
+                const Texte raison = ligne.Resume.Raison.empty() ? Texte("-") : ligne.Resume.Raison;
+                d_.journal.Ajouter(LigneJournal(compte.Description.Lire(), ligne.De, ligne.Sujet, ligne.Date,
+                                                LireTaille(ligne.Taille), raison));
+                d_.liste.Retirer(k);
+            } catch (const Echec& e) {
+                Texte texte, titre = TitreErreur();
+                switch (e.Genre()) {
+                case GenreEchec::DelaiConnexion:
+                    texte = "Time-out sur connexion au serveur " + hote + " :-(";
+                    titre = TitreInformation();
+                    break;
+                case GenreEchec::ReponseErreur:
+                    texte = "Erreur lors de la suppression d'un message :-(\r\n-> " + e.Message();
+                    break;
+                case GenreEchec::Autre: texte = "Erreur lors de la suppression d'un message :-("; break;
+                }
+                fenetre_.Message(titre, texte, IconeMessage::Avertissement);
+            }
+        }
+    } catch (...) {
+        nettoyage();
+        throw;
+    }
+    nettoyage();
+    if (changesGardes_ > 0)
+        fenetre_.Message(TitreInformation(),
+                         (changesGardes_ == 1
+                              ? Texte("Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 supprim\xE9.")
+                              : std::to_string(changesGardes_) +
+                                    " messages ont chang\xE9 sur le serveur depuis le contr\xF4le : ils n'ont pas \xE9t\xE9 supprim\xE9s.") +
+                             "\r\nFaites un nouveau contr\xF4le avant de les supprimer.",
+                         IconeMessage::Information);
+}
+
+}  // namespace vaskor

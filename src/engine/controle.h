@@ -1,0 +1,86 @@
+#pragma once
+// The check run: one account or all of them, headers and sizes only, each message classified,
+// then listed, listed marked, or deleted on the server in the same session. Also the deletion of
+// the marked rows on their servers. Everything is reported to the window through
+// FenetreControle, so that every run works without a screen.
+
+#include "core/ami.h"
+#include "core/compte.h"
+#include "core/config.h"
+#include "core/dates.h"
+#include "core/filtre.h"
+#include "core/journal.h"
+#include "engine/fenetre.h"
+#include "engine/liste_messages.h"
+#include "mail/message.h"
+#include "mail/pop3.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace vaskor {
+
+// What the main window owns and the runs work on.
+struct DonneesControle {
+    ListeComptes& comptes;
+    ListeFiltres& filtres;
+    ListeAmis& amis;
+    TConfig& config;
+    JournalEnAttente& journal;
+    ListeMessages& liste;
+};
+
+// "" for 0, "n octets" up to 1024, else "n ko" (whole kilobytes, rounded down).
+Texte TexteTaille(std::int64_t taille);
+// Reads "hh:nn" (also "h:n" and "hh:nn:ss"); false when it is not a time of day.
+bool LireHeure(const Texte& texte, int& heure, int& minute);
+// The next-check label: "Contrôle tous les jours à hh:nn" in fixed-time mode, else
+// "Prochain contrôle : dd/mm/yyyy - hh:nn" for `dernier` + the interval.
+Texte TexteProchainControle(const TConfig& config, TDateHeure dernier);
+
+class Controleur {
+public:
+    Controleur(FenetreControle& fenetre, TIdPOP3& client, DonneesControle donnees);
+    Controleur(const Controleur&) = delete;
+    Controleur& operator=(const Controleur&) = delete;
+
+    bool ControleAutoEnCours = false;
+    bool ControleTousEnCours = false;
+    std::int64_t TailleBoite = 0;
+    TDateHeure DernierControle = 0;
+
+    // The clock (local time); tests drive it.
+    std::function<TDateHeure()> Horloge = MaintenantLocal;
+    // Whether an Internet connection is up (after a dial request when it was not). Always up on
+    // this platform.
+    std::function<bool()> ConnexionInternet = [] { return true; };
+
+    // The run of one account (its position in the account list).
+    void ControlerCompte(std::size_t indice, bool depuisTray = false);
+    // Every account in turn; with ControleAutoEnCours, only those with ControleAuto set.
+    void ControlerTousLesComptes();
+    // Deletes the marked rows on their servers, one connection per account, and empties the
+    // list. A failure while opening a connection is thrown after the cleanup.
+    void SupprimerMarques();
+    // Shows the next-check label after a check that was not automatic.
+    void MajProchainControle();
+
+    // How many messages the last deletion kept because they had changed on the server.
+    int MessagesChangesGardes() const { return changesGardes_; }
+
+private:
+    FenetreControle& fenetre_;
+    TIdPOP3& client_;
+    DonneesControle d_;
+    TIdMessage message_;
+    int changesGardes_ = 0;
+
+    void ReceptionEntetes(int nombre, const TCompte& compte);
+    void ViderListe();
+    // The question asked before a check when rows are marked. False: the run stops (Cancel).
+    bool DemanderSuppressionAvantControle(bool depuisTray);
+    bool MessageInchange(const LigneMessage& ligne);
+    void BrancherEvenements();
+};
+
+}  // namespace vaskor
