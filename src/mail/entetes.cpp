@@ -4,7 +4,6 @@
 #include "mail/message.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace vaskor {
 
