@@ -41,7 +41,8 @@ public:
     FauxServeurPop3& C(std::string ligne);
     // The server sends these bytes as they are.
     FauxServeurPop3& Brut(std::string octets);
-    // The server closes the connection (an orderly close).
+    // The server closes the connection (an orderly close). A later step other than
+    // NouvelleConnexion waits for the next connection first.
     FauxServeurPop3& Fermer();
     // The server answers nothing more on this connection and waits for the client to close it.
     FauxServeurPop3& Silence();
@@ -70,7 +71,8 @@ public:
 
     // Starts serving the script.
     void Demarrer();
-    // Waits until every step was played or the script broke off; true when played whole.
+    // Waits until every step was played or the script broke off (the first difference closes the
+    // connection and ends the script); true when played whole.
     bool AttendreFin(std::chrono::milliseconds max = std::chrono::seconds(30));
     bool ScriptJoue() const;
     // The differences from the script, in the order they were found.
