@@ -1,0 +1,307 @@
+#include "core/texte_date.h"
+#include "engine/controle.h"
+#include "fenetre_enregistreuse.h"
+#include "platform/base/transport_tcp.h"
+#include "support/faux_serveur_pop3.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace vaskor;
+using test::FauxServeurPop3;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+TCompte Compte(const char* description, int port, const char* user = "anne", const char* mdp = "secret",
+               const char* hote = "127.0.0.1")
+{
+    TCompte c = TCompte::Vierge();
+    c.Description = description;
+    c.ServeurPOP = hote;
+    c.NomUser = user;
+    c.Password = mdp;
+    c.PortPOP = port;
+    return c;
+}
+
+TFiltre FiltreSurSujet(const char* contient, TActionFiltre action)
+{
+    TFiltre f = TFiltre::Vierge();
+    f.TypeFiltre = FiltreSujet;
+    f.Condition1 = CondContient;
+    f.Valeur1 = contient;
+    f.Action = action;
+    f.Actif = 1;
+    return f;
+}
+
+std::vector<std::string> Entetes(const std::string& de, const std::string& sujet)
+{
+    return {"From: " + de, "Subject: " + sujet, "Date: Tue, 7 Sep 2004 10:20:30 +0000",
+            "Message-Id: <" + sujet + "@exemple.fr>"};
+}
+
+// The window's data, its client and the check run, as TFMain holds them.
+struct Banc {
+    test::FenetreEnregistreuse fenetre;
+    TIdPOP3 client{[] { return CreerTransportTcp(); }};
+    ListeComptes comptes;
+    ListeFiltres filtres{FiltreSurSujet("SPAM", ActionEffacer), FiltreSurSujet("PUB", ActionMarquer)};
+    ListeAmis amis;
+    TConfig config = ConfigParDefaut();
+    JournalEnAttente journal;
+    ListeMessages liste;
+    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
+
+    Banc() { client.DelaiLectureMaxMs = 10000; }
+};
+
+// Plays the check of one mailbox whose messages have these subjects and sizes; `supprimes`
+// lists the numbers the filters delete.
+void ScriptControle(FauxServeurPop3& s, const std::vector<std::string>& sujets, const std::vector<long long>& tailles,
+                    const std::vector<int>& supprimes, const std::string& user = "anne")
+{
+    long long total = 0;
+    for (auto t : tailles) total += t;
+    s.Connexion(user, "secret").Stat(int(sujets.size()), total).Liste(tailles);
+    for (std::size_t i = 0; i < sujets.size(); ++i) {
+        const int n = int(i + 1);
+        s.Entete(n, Entetes("Expediteur " + std::to_string(n) + " <x" + std::to_string(n) + "@exemple.fr>", sujets[i]));
+        s.TailleMessage(n, tailles[i]);
+        if (std::find(supprimes.begin(), supprimes.end(), n) != supprimes.end()) s.Suppression(n);
+    }
+    s.Quitter();
+}
+
+}  // namespace
+
+TEST(ControleCompte, MessagesDeletedByFiltersAreNotListedAndTheOthersGetTheirNumberOfTheNextSession)
+{
+    FauxServeurPop3 s;
+    ScriptControle(s, {"un", "SPAM deux", "trois PUB", "SPAM quatre", "cinq"}, {100, 200, 300, 400, 500}, {2, 4});
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());
+
+    ASSERT_EQ(b.liste.Nombre(), 3u);
+    EXPECT_EQ(b.liste[0].Sujet, "un");
+    EXPECT_EQ(b.liste[0].Resume.Numero, 1);
+    EXPECT_EQ(b.liste[1].Resume.Numero, 2);
+    EXPECT_EQ(b.liste[2].Resume.Numero, 3);
+    EXPECT_FALSE(b.liste[0].Marque);
+    EXPECT_TRUE(b.liste[1].Marque);  // "PUB" marks
+    EXPECT_NE(b.liste[1].Resume.Raison, RaisonSuppressionUtilisateur());
+    EXPECT_EQ(b.liste[0].Resume.Raison, RaisonSuppressionUtilisateur());
+    EXPECT_EQ(b.liste[2].Taille, "500");
+    EXPECT_EQ(b.liste[0].De, "Expediteur 1 <x1@exemple.fr>");
+    EXPECT_EQ(b.liste[0].Resume.Compte.Description.Lire(), "Maison");
+    EXPECT_EQ(b.liste[0].Resume.Entetes.size(), 4u);
+
+    const auto lignes = b.journal.Lignes();
+    ASSERT_EQ(lignes.size(), 2u);
+    EXPECT_EQ(lignes[0].substr(0, 7), "Maison\t");
+    EXPECT_NE(lignes[0].find("\tSPAM deux\t"), std::string::npos);
+    EXPECT_NE(lignes[1].find("\t400\t"), std::string::npos);
+    EXPECT_THAT(b.fenetre.sons, ElementsAre(SonControle::MsgOK, SonControle::MsgAEffacer, SonControle::MsgAMarquer,
+                                            SonControle::MsgAEffacer, SonControle::MsgOK));
+    EXPECT_EQ(b.fenetre.DernierStatut(2), "1 ko");  // panel 2 keeps the mailbox size
+    EXPECT_EQ(b.fenetre.DernierStatut(0), "");
+    EXPECT_EQ(b.fenetre.activations.back(), true);
+    EXPECT_FALSE(b.client.IsConnected());
+}
+
+TEST(ControleCompte, TheSizeOptionAcceptsMessagesAtTheLimitWithoutClassifyingThem)
+{
+    FauxServeurPop3 s;
+    ScriptControle(s, {"SPAM gros", "SPAM juste dessous"}, {50000, 49999}, {2});
+    s.Demarrer();
+    Banc b;
+    b.config.PasserTailleMax = true;
+    b.config.TaillePasserMessage = 50;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    ASSERT_EQ(b.liste.Nombre(), 1u);
+    EXPECT_EQ(b.liste[0].Sujet, "SPAM gros");
+    EXPECT_FALSE(b.liste[0].Marque);
+}
+
+TEST(ControleCompte, AnEmptyMailboxSaysSoOnlyWhenTheUserCheckedThatOneAccount)
+{
+    for (int mode = 0; mode < 3; ++mode) {  // one account, all accounts, automatic
+        SCOPED_TRACE(mode);
+        FauxServeurPop3 s;
+        s.Connexion("anne", "secret").Stat(0, 0).Liste({}).Quitter();  // every mode closes with QUIT
+        s.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("Maison", s.Port())});
+        b.comptes.DefinirControleAuto(0, true);
+        if (mode == 0) b.controle.ControlerCompte(0);
+        if (mode == 1) b.controle.ControlerTousLesComptes();
+        if (mode == 2) {
+            b.controle.ControleAutoEnCours = true;
+            b.controle.ControlerTousLesComptes();
+        }
+        EXPECT_TRUE(s.AttendreFin());
+        EXPECT_THAT(s.Ecarts(), IsEmpty());
+        if (mode == 0) {
+            ASSERT_EQ(b.fenetre.messages.size(), 1u);
+            EXPECT_EQ(b.fenetre.messages[0].texte, "Aucun message sur 127.0.0.1.");
+            EXPECT_EQ(b.fenetre.messages[0].titre, "Information");
+        } else {
+            EXPECT_THAT(b.fenetre.messages, IsEmpty());
+        }
+        EXPECT_EQ(b.liste.Nombre(), 0u);
+    }
+}
+
+TEST(ControleTous, PanelTwoShowsTheSumOfEveryMailboxAndRowsOfAllAccountsAccumulate)
+{
+    FauxServeurPop3 s1, s2;
+    ScriptControle(s1, {"a1", "a2"}, {600, 700}, {});
+    ScriptControle(s2, {"b1"}, {800}, {}, "bruno");
+    s1.Demarrer();
+    s2.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Travail", s2.Port(), "bruno"), Compte("Maison", s1.Port())});
+    b.controle.ControlerTousLesComptes();
+    EXPECT_TRUE(s1.AttendreFin());
+    EXPECT_TRUE(s2.AttendreFin());
+    EXPECT_THAT(s1.Ecarts(), IsEmpty());
+    EXPECT_THAT(s2.Ecarts(), IsEmpty());
+    ASSERT_EQ(b.liste.Nombre(), 3u);
+    EXPECT_EQ(b.liste[0].Sujet, "a1");  // "Maison" sorts first
+    EXPECT_EQ(b.liste[2].Resume.Compte.Description.Lire(), "Travail");
+    EXPECT_EQ(b.liste[2].Resume.Numero, 1);
+    EXPECT_EQ(b.fenetre.DernierStatut(2), "2 ko");  // 2100 bytes
+    EXPECT_EQ(b.fenetre.compte, "");
+    // The commands come back once, at the end of the whole run.
+    EXPECT_THAT(b.fenetre.activations, ElementsAre(false, false, true));
+}
+
+TEST(ControleCompte, AFailureInTheHeaderLoopKeepsTheRowsAndTheNextRunCommitsTheEarlierDeletions)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret").Stat(3, 600).Liste({100, 200, 300});
+    s.Entete(1, Entetes("a@exemple.fr", "SPAM un")).TailleMessage(1, 100).Suppression(1);
+    s.Entete(2, Entetes("b@exemple.fr", "deux")).TailleMessage(2, 200);
+    s.C("TOP 3 0").S("-ERR no such message");
+    // The next run finds the session open and closes it first: QUIT commits DELE 1.
+    s.C("QUIT").S("+OK").AttendreFermeture();
+    s.NouvelleConnexion().Connexion("anne", "secret").Stat(0, 0).Liste({}).Quitter();
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.ControlerCompte(0);
+    ASSERT_EQ(b.liste.Nombre(), 1u);
+    EXPECT_EQ(b.liste[0].Sujet, "deux");
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 127.0.0.1 :-(\r\n->  no such message\r\n)");
+    EXPECT_EQ(b.fenetre.messages[0].icone, IconeMessage::Avertissement);
+    EXPECT_TRUE(b.client.IsConnected());
+    EXPECT_EQ(b.journal.Nombre(), 1u);
+
+    b.fenetre.reponses.push_back(ReponseMessage::Non);  // no row is marked: no question anyway
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+}
+
+TEST(ControleCompte, ARefusedPasswordShowsTheServersTextExceptInAnAutomaticRunWhichGoesOnToTheNextAccount)
+{
+    {
+        FauxServeurPop3 s;
+        s.Accueil().C("USER anne").S("+OK").C("PASS secret").S("-ERR bad password").C("QUIT").AttendreFermeture();
+        s.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("Maison", s.Port())});
+        b.controle.ControlerCompte(0);
+        EXPECT_TRUE(s.AttendreFin());
+        EXPECT_THAT(s.Ecarts(), IsEmpty());
+        ASSERT_EQ(b.fenetre.messages.size(), 1u);
+        EXPECT_EQ(b.fenetre.messages[0].titre, "Information");
+        EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 127.0.0.1 :-(\r\n->  bad password\r\n)");
+        EXPECT_EQ(b.fenetre.compte, "");
+    }
+    {
+        FauxServeurPop3 refus, bon, ignore;
+        refus.Accueil().C("USER anne").S("+OK").C("PASS secret").S("-ERR bad password").C("QUIT").AttendreFermeture();
+        ScriptControle(bon, {"auto"}, {100}, {}, "bruno");
+        refus.Demarrer();
+        bon.Demarrer();
+        ignore.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("A", refus.Port()), Compte("B", bon.Port(), "bruno"),
+                             Compte("C sans controle auto", ignore.Port())});
+        b.comptes.DefinirControleAuto(0, true);
+        b.comptes.DefinirControleAuto(1, true);
+        b.liste.Ajouter(LigneMessage{"x", "marque", "", "1", true, {}});
+        b.controle.ControleAutoEnCours = true;
+        b.controle.ControlerTousLesComptes();
+        EXPECT_TRUE(refus.AttendreFin());
+        EXPECT_TRUE(bon.AttendreFin());
+        EXPECT_THAT(bon.Ecarts(), IsEmpty());
+        EXPECT_EQ(ignore.ConnexionsAcceptees(), 0);
+        EXPECT_THAT(b.fenetre.messages, IsEmpty());
+        EXPECT_THAT(b.fenetre.questions, IsEmpty());  // marked rows are dropped unasked
+        ASSERT_EQ(b.liste.Nombre(), 1u);
+        EXPECT_EQ(b.liste[0].Sujet, "auto");
+        EXPECT_EQ(b.fenetre.labelProchain, "");  // an automatic run leaves the label alone
+    }
+}
+
+TEST(ControleCompte, CancelInTheMarkedMessagesQuestionLeavesTheListAndTheServerAlone)
+{
+    FauxServeurPop3 s;
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.liste.Ajouter(LigneMessage{"x", "marque", "", "1", true, {}});
+    b.fenetre.reponses.push_back(ReponseMessage::Annuler);
+    b.controle.ControlerCompte(0, true);
+    ASSERT_EQ(b.fenetre.questions.size(), 1u);
+    EXPECT_EQ(b.fenetre.questions[0],
+              "Des messages ont \xE9t\xE9 marqu\xE9s pour suppression.\r\r\nLes supprimer avant de continuer ?");
+    EXPECT_EQ(b.liste.Nombre(), 1u);
+    EXPECT_TRUE(b.liste[0].Marque);
+    EXPECT_EQ(s.ConnexionsAcceptees(), 0);
+    EXPECT_EQ(b.fenetre.activations.back(), true);
+    EXPECT_EQ(b.fenetre.montrees, 2);  // shown before the question and at the end: started from the tray
+}
+
+TEST(TexteTaille, BytesUpTo1024ThenWholeKilobytes)
+{
+    EXPECT_EQ(TexteTaille(0), "");
+    EXPECT_EQ(TexteTaille(1), "1 octets");
+    EXPECT_EQ(TexteTaille(1024), "1024 octets");
+    EXPECT_EQ(TexteTaille(1025), "1 ko");
+    EXPECT_EQ(TexteTaille(2047), "1 ko");
+    EXPECT_EQ(TexteTaille(2048), "2 ko");
+    EXPECT_EQ(TexteTaille(5000000000LL), "4882812 ko");
+}
+
+TEST(ProchainControle, IntervalAndFixedTimeTexts)
+{
+    TConfig c = ConfigParDefaut();
+    c.FrequenceControleAuto = 30;
+    EXPECT_EQ(TexteProchainControle(c, EncoderDate(2026, 12, 31) + EncoderHeure(23, 45, 0)),
+              "Prochain contr\xF4le : 01/01/2027 - 00:15");
+    c.ControlerA = true;
+    c.HeureCtrl = "7:05";
+    EXPECT_EQ(TexteProchainControle(c, 0), "Contr\xF4le tous les jours \xE0 07:05");
+    int h = 0, m = 0;
+    EXPECT_TRUE(LireHeure("19:00", h, m));
+    EXPECT_TRUE(LireHeure("19:00:30", h, m));
+    EXPECT_FALSE(LireHeure("24:00", h, m));
+    EXPECT_FALSE(LireHeure("12h30", h, m));
+    EXPECT_FALSE(LireHeure("12:", h, m));
+    EXPECT_FALSE(LireHeure("", h, m));
+}
