@@ -29,6 +29,16 @@ MenusControle::MenusControle(QWidget* parent)
     controler2_->menuAction()->setObjectName(QStringLiteral("Controler2"));
 }
 
+void MenusControle::DefinirControler2(QMenu* menu)
+{
+    if (!menu || menu == controler2_) return;
+    controler2_->clear();
+    if (controler2_->parent() == parent()) delete controler2_;
+    controler2_ = menu;
+    controler2_->setObjectName(QStringLiteral("Controler2"));
+    controler2_->menuAction()->setObjectName(QStringLiteral("Controler2"));
+}
+
 void MenusControle::Vider()
 {
     // The entries belong to their menu, which deletes them.

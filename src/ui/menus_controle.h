@@ -22,6 +22,9 @@ public:
     QMenu* Controler1() const { return controler1_; }
     QMenu* Controler2() const { return controler2_; }
 
+    // Uses `menu` (the tray icon's) as Controler2 from now on; its entries are rebuilt by the
+    // next Construire.
+    void DefinirControler2(QMenu* menu);
     // Empties the three menus.
     void Vider();
     // Adds the entries of `comptes` (already in account-list order) to the three menus.

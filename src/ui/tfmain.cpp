@@ -1,5 +1,6 @@
 #include "ui/tfmain.h"
 
+#include "crypto/fichier_comptes.h"
 #include "ui/actions_liste.h"
 #include "ui/boites_message.h"
 #include "ui/menus_controle.h"
@@ -296,6 +297,14 @@ QToolButton* TFMain::BoutonOutil(QAction* a) const
 
 QMenu* TFMain::MenuControlerTray() const { return menus_->Controler2(); }
 
+void TFMain::DefinirMenuControlerTray(QMenu* controler2)
+{
+    menus_->DefinirControler2(controler2);
+    menus_->Vider();
+    menus_->Construire(comptes_);
+    menus_->Controler2()->menuAction()->setVisible(comptes_.Nombre() > 0);
+}
+
 QString TFMain::LireStatut(int panneau) const
 {
     return panneau >= 0 && panneau < 4 ? panneaux_[panneau]->text() : QString();
@@ -318,6 +327,31 @@ void TFMain::DefinirComptes(std::vector<TCompte> comptes)
     menus_->Vider();
     menus_->Construire(comptes_);
     AfficherControles(comptes_.Nombre() > 0);
+}
+
+void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement)
+{
+    dossier_ = dossier;
+    // A friends or filters file that cannot be read leaves what could be read: the check goes
+    // on with it, as with no file.
+    amis_.clear();
+    ChargerAmis(dossier_, amis_);
+    filtres_.clear();
+    ChargerFiltres(dossier_, filtres_);
+
+    ResultatChargementComptes comptes = vaskor::ChargerComptes(chiffre_, dossier_);
+    if (!comptes.ok) Message("Erreur", comptes.message, IconeMessage::Avertissement);
+    DefinirComptes(comptes.comptes.Tous());
+    AfficherControles(comptes_.Nombre() > 0);
+    MajActions(false);
+
+    environnement.compteEnControleAuto = UnCompteEnControleAuto(comptes_);
+    config_ = TConfig();
+    const ResultatFichier resultat = ChargerConfig(dossier_, config_, environnement);
+    if (!resultat.ok) Message("Erreur", resultat.erreur, IconeMessage::Avertissement);
+
+    // Only accounts with a password take part in the automatic check.
+    if (comptes_.NormaliserControleAuto() == 0) config_.ControleAuto = false;
 }
 
 void TFMain::BrancherCommande(Commande c, std::function<void()> travail)
@@ -386,24 +420,10 @@ void TFMain::MajActionsSelection() { MajActions(LigneSelectionnee() >= 0); }
 
 void TFMain::MajIconeTray(int etat, const Texte& serveur)
 {
+    // The server is kept so that a window hidden during a session shows which one is checked.
     if (etat == 1 && !serveur.empty()) serveurTray_ = serveur;
-    Texte tip = "Vaskor";
-    if (etat == 1) {
-        tip = "Vaskor - Contr\xF4le de " + serveurTray_ + "...";
-    } else if (etat == 2) {
-        const std::size_t n = liste_.Nombre();
-        if (n == 0)
-            tip = "Vaskor - Aucun message";
-        else if (n == 1)
-            tip = "Vaskor - Un message";
-        else
-            tip = "Vaskor - " + std::to_string(n) + " messages";
-    }
-    // The tray keeps at most 63 characters of a tip.
-    if (tip.size() > 63) tip.resize(63);
     etatTray_ = etat;
-    tipTray_ = VersQString(tip);
-    emit IconeTrayModifiee(etat, tipTray_);
+    emit IconeTrayModifiee(etat, VersQString(serveurTray_), static_cast<int>(liste_.Nombre()));
 }
 
 int TFMain::EtatTrayCourant() const
@@ -684,7 +704,10 @@ void TFMain::SupprimerMessagesMarques()
 
 void TFMain::SauverFiltres()
 {
-    // SEAM(filtres): writes the filter list to "Filtres.dat" in the program's folder.
+    if (dossier_.empty()) return;
+    const ResultatFichier r = vaskor::SauverFiltres(dossier_, filtres_);
+    // The counters of this run would be lost without a word otherwise.
+    if (!r.ok) Message("Vaskor", r.erreur, IconeMessage::Erreur);
 }
 
 void TFMain::FermerConnexion()
@@ -692,11 +715,7 @@ void TFMain::FermerConnexion()
     // SEAM(controle): closes the POP3 session when one is open (QUIT).
 }
 
-bool TFMain::DoubleClicEditer() const
-{
-    // SEAM(config): the setting DoubleClicEditer.
-    return false;
-}
+bool TFMain::DoubleClicEditer() const { return config_.DoubleClicEditer; }
 
 void TFMain::JouerSon(SonControle son)
 {

@@ -4,7 +4,12 @@
 // check run, the deletion and the scheduler report (FenetreControle). The command logic lives
 // in small classes beside it (Commandes, ActionsListe, MenusControle, TriListe).
 
+#include "core/ami.h"
 #include "core/compte.h"
+#include "core/config.h"
+#include "core/filtre.h"
+#include "core/journal.h"
+#include "crypto/chiffrement.h"
 #include "engine/fenetre.h"
 #include "engine/liste_messages.h"
 #include "ui/commandes.h"
@@ -12,6 +17,7 @@
 
 #include <QMainWindow>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,17 +45,35 @@ public:
     // --- What the window owns ---
     ListeMessages& Liste() { return liste_; }
     const ListeComptes& Comptes() const { return comptes_; }
+    ListeComptes& Comptes() { return comptes_; }
     // Replaces the account list (sorted by description), rebuilds the three check menus and
     // shows the check commands when there is at least one account.
     void DefinirComptes(std::vector<TCompte> comptes);
+    ListeFiltres& Filtres() { return filtres_; }
+    ListeAmis& Amis() { return amis_; }
+    TConfig& Config() { return config_; }
+    JournalEnAttente& Journal() { return journal_; }
+    TCipherManager& Chiffre() { return chiffre_; }
+    // The program's folder, where the data files live.
+    const std::filesystem::path& Dossier() const { return dossier_; }
     TriListe& Tri() { return tri_; }
+
+    // The start-up loading, in this order: the friends, the filters, the accounts (which builds
+    // the check menus), the check commands shown or hidden, the selection commands disabled, the
+    // settings, then the automatic-check flags of the accounts (only those with a password keep
+    // it; none left turns the automatic check off). Files that are missing give empty lists; an
+    // accounts file that cannot be read is reported in a box and gives no account.
+    // `environnement.compteEnControleAuto` is worked out here.
+    void ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement = {});
 
     // --- Pieces for the rest of the program ---
     Commandes& Actions() { return *cmd_; }
     // Plugs in a command whose work lives elsewhere (preview, deletion, dialogs...).
     void BrancherCommande(Commande c, std::function<void()> travail);
-    // The tray menu's "Contrôler" (Controler2), for the tray icon's menu.
+    // The tray menu's "Contrôler" (Controler2). The window fills it with the account entries;
+    // DefinirMenuControlerTray hands it the tray icon's own submenu to fill instead.
     QMenu* MenuControlerTray() const;
+    void DefinirMenuControlerTray(QMenu* controler2);
     // The tray menu's "Quitter" (Quitter2): the window enables and disables it with the others.
     void DefinirQuitterTray(QAction* quitter2) { quitter2_ = quitter2; }
     // Replaces the message boxes (tests answer the questions this way).
@@ -75,7 +99,6 @@ public:
     bool HideOnClose() const { return hideOnClose_; }
     void DefinirHideOnClose(bool h) { hideOnClose_ = h; }
     int EtatTray() const { return etatTray_; }
-    QString TipTray() const { return tipTray_; }
 
     // --- Commands ---
     void Marquer1Click();
@@ -114,8 +137,9 @@ public:
 signals:
     // The tray icon is to be shown (the window goes hidden) or removed (the window is back).
     void IconeTrayVisible(bool visible);
-    // The tray icon's state (0 idle, 1 checking, 2 result) and tip changed.
-    void IconeTrayModifiee(int etat, const QString& tip);
+    // The tray icon's state changed: 0 idle, 1 checking `serveur`, 2 result with `nbMessages`
+    // rows in the list (the tray icon makes its tip from them).
+    void IconeTrayModifiee(int etat, const QString& serveur, int nbMessages);
     // "Quitter" went through: the program is to end.
     void FinDemandee();
 
@@ -157,6 +181,12 @@ private:
 
     ListeMessages liste_;
     ListeComptes comptes_;
+    ListeFiltres filtres_;
+    ListeAmis amis_;
+    TConfig config_ = ConfigParDefaut();
+    JournalEnAttente journal_;
+    TCipherManager chiffre_;
+    std::filesystem::path dossier_;
     TriListe tri_;
     Commandes* cmd_;
     std::unique_ptr<ActionsListe> actionsListe_;
@@ -185,7 +215,6 @@ private:
     bool interfaceActive_ = true;
     bool hideOnClose_ = true;
     int etatTray_ = 0;
-    QString tipTray_;
     Texte serveurTray_;
     int attentes_ = 0;
 };

@@ -1,16 +1,15 @@
 #include "ui/tri_liste.h"
 
+#include "core/texte_date.h"
+
 #include <unordered_map>
 
 namespace vaskor {
 
 bool LireDateListe(const Texte& texte, double& date)
 {
-    // SEAM(texte_date): the list's date texts are read back by the one function that writes
-    // them; until it is in the tree no date can be read, and "Date" sorts leave the order as is.
-    (void)texte;
-    (void)date;
-    return false;
+    // Read back by the one function that writes the "Date" cells, with the user's formats.
+    return LireTexteDate(texte, date);
 }
 
 TriListe::TriListe(LecteurDate lireDate) : lireDate_(std::move(lireDate)) {}

@@ -1,0 +1,53 @@
+#include "ui/application.h"
+
+#include "mail/echec.h"
+#include "ui/texte_qt.h"
+
+#include <QMessageBox>
+
+namespace vaskor {
+
+QString TexteRapportErreur(const QString& message)
+{
+    if (!message.isEmpty() && message.back().unicode() <= u'.') return message;
+    return message + QLatin1Char('.');
+}
+
+QString TexteEchec(const std::exception& e)
+{
+    if (const auto* echec = dynamic_cast<const Echec*>(&e)) return VersQString(echec->Message());
+    return QString::fromUtf8(e.what());
+}
+
+bool AppelerSousRapport(const std::function<bool()>& appel, const std::function<void(const QString&)>& rapporter)
+{
+    QString texte;
+    try {
+        return appel();
+    } catch (const std::exception& e) {
+        texte = TexteEchec(e);
+    } catch (...) {
+        texte = QStringLiteral("Erreur inattendue");
+    }
+    // Reported outside the handler: the box runs an event loop, which may raise again.
+    rapporter(TexteRapportErreur(texte));
+    return false;
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* destinataire, QEvent* evenement)
+{
+    return AppelerSousRapport([&] { return QApplication::notify(destinataire, evenement); },
+                              &Application::RapporterErreur);
+}
+
+void Application::RapporterErreur(const QString& texte)
+{
+    QWidget* parent = activeWindow();
+    QMessageBox boite(QMessageBox::Critical, QStringLiteral("Vaskor"), texte, QMessageBox::Ok,
+                      parent && parent->isVisible() ? parent : nullptr);
+    boite.exec();
+}
+
+}  // namespace vaskor
