@@ -1,0 +1,171 @@
+#include "engine/controle.h"
+#include "fenetre_enregistreuse.h"
+#include "mail/echec.h"
+#include "platform/base/transport_tcp.h"
+#include "support/faux_serveur_pop3.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace vaskor;
+using test::FauxServeurPop3;
+using ::testing::IsEmpty;
+
+namespace {
+
+TCompte Compte(const char* description, int port, const char* user)
+{
+    TCompte c = TCompte::Vierge();
+    c.Description = description;
+    c.ServeurPOP = "127.0.0.1";
+    c.NomUser = user;
+    c.Password = "secret";
+    c.PortPOP = port;
+    return c;
+}
+
+std::vector<std::string> Entetes(int n) { return {"From: x" + std::to_string(n) + "@exemple.fr", "Subject: message " + std::to_string(n)}; }
+
+LigneMessage Ligne(const TCompte& compte, int numero, bool marque, long long taille = 100, Texte raison = {})
+{
+    LigneMessage l;
+    l.De = "x" + std::to_string(numero) + "@exemple.fr";
+    l.Sujet = "message " + std::to_string(numero);
+    l.Date = "07/09/2004 10:20:30";
+    l.Taille = std::to_string(taille);
+    l.Marque = marque;
+    l.Resume.Numero = numero;
+    l.Resume.Raison = raison;
+    l.Resume.Entetes = Entetes(numero);
+    l.Resume.Compte = compte;
+    return l;
+}
+
+// The deletion of message n as the run sends it: the header block and the size checked first.
+void ScriptSuppression(FauxServeurPop3& s, int n, long long taille = 100)
+{
+    s.Entete(n, Entetes(n)).TailleMessage(n, taille).Suppression(n);
+}
+
+struct Banc {
+    test::FenetreEnregistreuse fenetre;
+    TIdPOP3 client{[] { return CreerTransportTcp(); }};
+    ListeComptes comptes;
+    ListeFiltres filtres;
+    ListeAmis amis;
+    TConfig config = ConfigParDefaut();
+    JournalEnAttente journal;
+    ListeMessages liste;
+    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
+    Banc() { client.DelaiLectureMaxMs = 10000; }
+};
+
+}  // namespace
+
+TEST(Suppression, InterleavedRowsOfTwoAccountsUseOneConnectionEachAndUntickedRowsStay)
+{
+    FauxServeurPop3 sa, sb;
+    // The walk goes from the last row up: within each account, the highest row first.
+    sa.Connexion("anne", "secret");
+    ScriptSuppression(sa, 3);
+    ScriptSuppression(sa, 1);
+    sa.Quitter();
+    sb.Connexion("bruno", "secret");
+    ScriptSuppression(sb, 2);
+    sb.Quitter();
+    sa.Demarrer();
+    sb.Demarrer();
+    Banc b;
+    const TCompte a = Compte("A", sa.Port(), "anne"), bb = Compte("B", sb.Port(), "bruno");
+    b.liste.Ajouter(Ligne(a, 1, true, 100, "Effac\xE9 par l'utilisateur"));
+    b.liste.Ajouter(Ligne(bb, 1, false));
+    b.liste.Ajouter(Ligne(a, 2, false));
+    b.liste.Ajouter(Ligne(bb, 2, true));  // empty reason: journaled as "-"
+    b.liste.Ajouter(Ligne(a, 3, true));
+    b.controle.SupprimerMarques();
+    EXPECT_TRUE(sa.AttendreFin());
+    EXPECT_TRUE(sb.AttendreFin());
+    EXPECT_THAT(sa.Ecarts(), IsEmpty());
+    EXPECT_THAT(sb.Ecarts(), IsEmpty());
+    EXPECT_EQ(sa.ConnexionsAcceptees(), 1);
+    EXPECT_EQ(sb.ConnexionsAcceptees(), 1);
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+    const auto lignes = b.journal.Lignes();
+    ASSERT_EQ(lignes.size(), 3u);
+    EXPECT_EQ(lignes[0], "B\tx2@exemple.fr\tmessage 2\t07/09/2004 10:20:30\t100\t-\t");
+    EXPECT_EQ(lignes[2], "A\tx1@exemple.fr\tmessage 1\t07/09/2004 10:20:30\t100\tEffac\xE9 par l'utilisateur\t");
+    EXPECT_EQ(b.fenetre.etatsTray.back(), 0);
+    EXPECT_EQ(b.fenetre.activations.back(), true);
+}
+
+TEST(Suppression, AnErrorOnOneDeleTellsTheUserJournalsNothingForItAndDeletesTheOthers)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret");
+    ScriptSuppression(s, 3);
+    s.Entete(2, Entetes(2)).TailleMessage(2, 100).C("DELE 2").S("-ERR message locked");
+    ScriptSuppression(s, 1);
+    s.Quitter();
+    s.Demarrer();
+    Banc b;
+    const TCompte a = Compte("A", s.Port(), "anne");
+    for (int n = 1; n <= 3; ++n) b.liste.Ajouter(Ligne(a, n, true));
+    b.controle.SupprimerMarques();
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].titre, "Erreur");
+    EXPECT_EQ(b.fenetre.messages[0].texte, "Erreur lors de la suppression d'un message :-(\r\n->  message locked\r\n");
+    EXPECT_EQ(b.journal.Nombre(), 2u);
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+}
+
+TEST(Suppression, MessagesThatChangedOnTheServerSinceTheCheckAreKeptAndTheUserIsToldOnce)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret");
+    // Message 3 is gone (another program fetched it), 2 is another message now, 1 changed size.
+    s.C("TOP 3 0").S("-ERR no such message");
+    s.Entete(2, Entetes(7));  // other headers: the size is not even asked
+    s.Entete(1, Entetes(1)).TailleMessage(1, 4321);
+    s.Quitter();
+    s.Demarrer();
+    Banc b;
+    const TCompte a = Compte("A", s.Port(), "anne");
+    for (int n = 1; n <= 3; ++n) b.liste.Ajouter(Ligne(a, n, true));
+    b.controle.SupprimerMarques();
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    for (const auto& l : s.LignesRecues()) EXPECT_EQ(l.rfind("DELE", 0), std::string::npos) << l;
+    EXPECT_EQ(b.journal.Nombre(), 0u);
+    EXPECT_EQ(b.controle.MessagesChangesGardes(), 3);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte,
+              "3 messages ont chang\xE9 sur le serveur depuis le contr\xF4le : ils n'ont pas \xE9t\xE9 supprim\xE9s.\r\n"
+              "Faites un nouveau contr\xF4le avant de les supprimer.");
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+}
+
+TEST(Suppression, NoTickedRowOnlySaysSo)
+{
+    Banc b;
+    b.liste.Ajouter(Ligne(Compte("A", 1, "anne"), 1, false));
+    b.controle.SupprimerMarques();
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte, "Aucun message marqu\xE9 pour suppression.");
+    EXPECT_EQ(b.liste.Nombre(), 1u);
+}
+
+TEST(Suppression, ARefusedLoginReachesTheCallerAfterTheCleanup)
+{
+    FauxServeurPop3 s;
+    s.Accueil().C("USER anne").S("+OK").C("PASS secret").S("-ERR bad password").C("QUIT").AttendreFermeture();
+    s.Demarrer();
+    Banc b;
+    b.liste.Ajouter(Ligne(Compte("A", s.Port(), "anne"), 1, true));
+    EXPECT_THROW(b.controle.SupprimerMarques(), Echec);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+    EXPECT_EQ(b.fenetre.activations.back(), true);
+}
