@@ -3,9 +3,10 @@
 #
 #   dovecot-lab.sh start DIR [PORT]        configure and start Dovecot in DIR, wait for a first login
 #   dovecot-lab.sh stop DIR                stop it by its PID and wait until it is gone
-#   dovecot-lab.sh remplir DIR USER N [SEED]
+#   dovecot-lab.sh remplir DIR USER N [SEED [OPTIONS...]]
 #                                          replace USER's mailbox with N generated messages; the
-#                                          expected decoding goes to DIR/attendu-USER.tsv
+#                                          expected decoding goes to DIR/attendu-USER.tsv; OPTIONS
+#                                          go to generer-messages.py (--unreadable 3,7)
 #   dovecot-lab.sh vider DIR USER          empty USER's mailbox
 #
 # Dovecot runs as a plain process (it daemonizes; no systemd), listens on 127.0.0.1 only, takes
@@ -33,7 +34,7 @@ erreur() { echo "dovecot-lab: $*" >&2; }
 impossible() { erreur "$*"; exit 77; }
 
 usage() {
-  sed -n '2,9p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  sed -n '2,11p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
@@ -131,6 +132,9 @@ arreter() {
 
 demarrer() {
   local dir="$1" port="${2:-}"
+  # Without root no lab can run here; an env file left by an earlier run would point the tests
+  # at a server that is gone.
+  [[ $EUID -eq 0 ]] || rm -f "$dir/lab.env"
   [[ $EUID -eq 0 ]] || impossible "must run as root (Dovecot serves mail only as an ordinary user it switches to)"
   command -v python3 >/dev/null || impossible "python3 is missing (scripts/installer-dependances.sh installs it)"
   installer_dovecot
@@ -298,10 +302,11 @@ vider() {
 
 remplir() {
   local user="$1" n="$2" graine="${3:-1}" md
+  shift 3
   vider "$user"
   md="$(maildir_de "$user")"
   python3 "$ICI/generer-messages.py" --maildir "$md" --count "$n" --seed "$graine" \
-    --expect "$DOVECOT_LAB/attendu-$user.tsv"
+    --expect "$DOVECOT_LAB/attendu-$user.tsv" "$@"
   chown -R "$DOVECOT_OWNER:" "$md"
 }
 
@@ -309,7 +314,7 @@ remplir() {
 case "$1" in
   start) (($# <= 3)) || usage; demarrer "$2" "${3:-}" ;;
   stop) arreter "$2" ;;
-  remplir) (($# >= 4)) || usage; lab_existant "$2"; remplir "$3" "$4" "${5:-1}" ;;
+  remplir) (($# >= 4)) || usage; lab_existant "$2"; remplir "$3" "$4" "${5:-1}" "${@:6}" ;;
   vider) (($# == 3)) || usage; lab_existant "$2"; vider "$3" ;;
   *) usage ;;
 esac

@@ -387,10 +387,13 @@ def choisir(rng, table):
     raise AssertionError
 
 
-def message(rng, graine, i):
+def message(rng, graine, i, illisible=False):
     """(raw bytes with LF line ends, expectation fields)."""
     mid = "<gen-%d-%d@vaskor.test>" % (graine, i)
     nom_exp, valeur_exp, affiche = choisir(rng, FABRICANTS_EXPEDITEUR)(rng)
+    if illisible:
+        # An "@" after the closing ">" of a bracketed address: the header block cannot be read.
+        nom_exp, valeur_exp, affiche = "From", "<a@example.fr> b@example.fr", "@ Outside address"
     lignes_sujet, sujet = choisir(rng, FABRICANTS_SUJET)(rng, i)
     texte_date, date_utc = date(rng)
     entetes = []
@@ -430,7 +433,11 @@ def main():
     ap.add_argument("--count", type=int, required=True)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--expect", help="expectation file to write")
+    ap.add_argument("--unreadable", default="",
+                    help="comma-separated message numbers whose header block Vaskor must refuse "
+                         "(their expected sender is the failure text)")
     a = ap.parse_args()
+    illisibles = {int(x) for x in a.unreadable.split(",") if x.strip()}
 
     rng = random.Random(a.seed)
     for sous in ("cur", "new", "tmp"):
@@ -438,7 +445,7 @@ def main():
     attendus = []
     t0 = 1700000000
     for i in range(1, a.count + 1):
-        brut, (mid, de, sujet, date_utc) = message(rng, a.seed, i)
+        brut, (mid, de, sujet, date_utc) = message(rng, a.seed, i, i in illisibles)
         physique = len(brut)
         virtuel = physique + brut.count(b"\n")
         # Seconds increase with i, so that the names sort in generation order.

@@ -183,11 +183,11 @@ protected:
         ::setenv("TZ", "UTC", 1);
     }
 
-    void Remplir(const std::string& user, int nombre, int graine)
+    void Remplir(const std::string& user, int nombre, int graine, const std::string& options = {})
     {
         const std::string cmd = "bash '" + std::string(VASKOR_SOURCE_DIR) + "/scripts/dovecot-lab.sh' remplir '" +
                                 lab_.at("DOVECOT_LAB") + "' " + user + " " + std::to_string(nombre) + " " +
-                                std::to_string(graine);
+                                std::to_string(graine) + " " + options;
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
     void Vider(const std::string& user)
@@ -250,6 +250,16 @@ TEST_F(ScanDovecot, AnEmptyMailboxGivesZeroMessagesOfZeroBytes)
     std::string sortie, erreurs;
     ASSERT_EQ(Scan("bruno", lab_.at("DOVECOT_PASSWORD_bruno"), sortie, erreurs), 0) << erreurs;
     EXPECT_EQ(Lignes(sortie), std::vector<std::string>{"0\t0"});
+}
+
+TEST_F(ScanDovecot, AnUnreadableHeaderBlockEndsTheScanWithStatusOneAndTheParseFailure)
+{
+    Remplir("david", 5, 3, "--unreadable 3");
+    std::string sortie, erreurs;
+    EXPECT_EQ(Scan("david", lab_.at("DOVECOT_PASSWORD_david"), sortie, erreurs), 1);
+    EXPECT_NE(erreurs.find("@ Outside address"), std::string::npos) << erreurs;
+    // Whatever was printed before the failure belongs to the messages before it.
+    for (const auto& l : Lignes(sortie)) EXPECT_NE(l.rfind("3\t", 0), 0u) << sortie;
 }
 
 TEST_F(ScanDovecot, ARefusedPasswordEndsWithStatusOneAndTheServersText)
