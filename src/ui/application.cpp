@@ -44,8 +44,13 @@ bool Application::notify(QObject* destinataire, QEvent* evenement)
 
 void Application::RapporterErreur(const QString& texte)
 {
+    // Server replies end with CR LF; the box breaks lines on LF alone.
+    QString affiche = texte;
+    affiche.replace(QStringLiteral("\r\r\n"), QStringLiteral("\n"));
+    affiche.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    affiche.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QWidget* parent = activeWindow();
-    QMessageBox boite(QMessageBox::Critical, QStringLiteral("Vaskor"), texte, QMessageBox::Ok,
+    QMessageBox boite(QMessageBox::Critical, QStringLiteral("Vaskor"), affiche, QMessageBox::Ok,
                       parent && parent->isVisible() ? parent : nullptr);
     boite.exec();
 }

@@ -1,13 +1,73 @@
-#include "ui/placement.h"
+// The desktop application: one copy per user, a French interface, the main window with its tray
+// icon and help window.
+
+#include "platform/base/dossiers.h"
+#include "platform/base/instance_unique.h"
+#include "platform/base/messagerie.h"
+#include "platform/gui/icones.h"
+#include "platform/gui/sons.h"
+#include "platform/gui/tray.h"
+#include "ui/application.h"
+#include "ui/tfaide.h"
 #include "ui/tfmain.h"
 
-#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace {
+
+// Qt's own texts (the standard buttons "Oui", "Non", "Annuler", "OK", the file chooser...) in
+// French whatever the desktop's language, like every text of the program.
+void TraduireQt(QCoreApplication& app, QTranslator& traducteur)
+{
+    const QString dossier = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (traducteur.load(QStringLiteral("qtbase_fr"), dossier)) app.installTranslator(&traducteur);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    vaskor::Application app(argc, argv);
+
+    // A copy already running: this one ends at once, before any window and before reading or
+    // writing any file.
+    vaskor::GardeInstance garde;
+    if (!garde.Acquerir()) return 0;
+
+    app.setApplicationName(QStringLiteral("Vaskor"));
+    app.setDesktopFileName(QStringLiteral("vaskor"));
+    app.setWindowIcon(vaskor::IconeApplication());
+    // Hidden in the tray, the program has no window open: closing a message box then must not end it.
+    app.setQuitOnLastWindowClosed(false);
+    QTranslator traducteur;
+    TraduireQt(app, traducteur);
+
+    // The tray icon outlives the window, which fills its "Contrôler" menu and enables its "Quitter".
+    vaskor::IconeTray tray;
     vaskor::TFMain fenetre;
-    vaskor::PlacerFenetre(&fenetre);
-    fenetre.show();
+    fenetre.DefinirMenuControlerTray(tray.MenuControler());
+    fenetre.DefinirQuitterTray(tray.ActionQuitter());
+    QObject::connect(&fenetre, &vaskor::TFMain::IconeTrayVisible, &tray,
+                     [&tray](bool visible) { visible ? tray.Ajouter() : tray.Retirer(); });
+    QObject::connect(&fenetre, &vaskor::TFMain::IconeTrayModifiee, &tray, &vaskor::IconeTray::MajIconeTray);
+    QObject::connect(&tray, &vaskor::IconeTray::AfficherDemande, &fenetre, &vaskor::TFMain::MontrerFenetre);
+    QObject::connect(&tray, &vaskor::IconeTray::QuitterDemande, &fenetre, &vaskor::TFMain::Quitter);
+
+    vaskor::EnvironnementConfig environnement;
+    environnement.sortieSonPresente = vaskor::SortieAudioDisponible();
+    fenetre.ChargerDonnees(vaskor::DossierProgramme(), environnement);
+
+    vaskor::TFAide aide(&fenetre);
+    fenetre.BrancherCommande(vaskor::Commande::Aide, [&aide] { aide.exec(); });
+    fenetre.BrancherCommande(vaskor::Commande::LancerMessagerie, [&fenetre] {
+        const vaskor::ResultatLancement r = vaskor::LancerMessagerie();
+        if (!r.message.empty()) fenetre.Message("Erreur", r.message, vaskor::IconeMessage::Erreur);
+    });
+
+    // Started hidden: the window is closed before it was ever shown, which, since it hides on
+    // close, puts it straight into the tray.
+    if (fenetre.Config().MasquerAuLancement) fenetre.close();
+    else fenetre.show();
     return app.exec();
 }

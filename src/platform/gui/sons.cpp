@@ -57,6 +57,18 @@ const QString& ReglagesSons::Fichier(SonControle son) const
     return msgOK;
 }
 
+ReglagesSons ReglagesSons::DepuisConfig(const TConfig& config)
+{
+    auto q = [](const Texte& t) { return QString::fromStdString(Cp1252VersUtf8(t)); };
+    ReglagesSons r;
+    r.jouerSons = config.JouerSons;
+    r.sonsParDef = config.SonsParDef;
+    r.msgOK = q(config.MsgOK);
+    r.msgAMarquer = q(config.MsgAMarquer);
+    r.msgAEffacer = q(config.MsgAEffacer);
+    return r;
+}
+
 ChoixSon ChoisirSon(SonControle son, const ReglagesSons& reglages, bool sortieAudio)
 {
     ChoixSon c;

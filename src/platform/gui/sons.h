@@ -3,6 +3,7 @@
 // built-in ones carried in the program or three wave files chosen by the user. They play in the
 // background; the check never waits for them.
 
+#include "core/config.h"
 #include "engine/fenetre.h"  // SonControle
 
 #include <QHash>
@@ -24,6 +25,8 @@ struct ReglagesSons {
     QString msgAMarquer;     // MsgAMarquer
     QString msgAEffacer;     // MsgAEffacer
     const QString& Fichier(SonControle son) const;
+    // The settings' fields; file names go from code page 1252 to the file system's UTF-8.
+    static ReglagesSons DepuisConfig(const TConfig& config);
 };
 
 enum class SourceSon {

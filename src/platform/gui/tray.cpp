@@ -56,6 +56,11 @@ QString IconeTray::TexteInfobulle(int etat, const QString& serveur, int nbMessag
     default:
         t = QStringLiteral("Vaskor");
     }
+    return Couper(t);
+}
+
+QString IconeTray::Couper(QString t)
+{
     if (t.size() > kLongueurMaxInfobulle) {
         qsizetype n = kLongueurMaxInfobulle;
         if (t[n - 1].isHighSurrogate()) --n;  // never half a character
@@ -66,9 +71,15 @@ QString IconeTray::TexteInfobulle(int etat, const QString& serveur, int nbMessag
 
 void IconeTray::MajIconeTray(int etat, const QString& serveur, int nbMessages)
 {
+    const int e = etat == 1 || etat == 2 ? etat : 0;
+    DefinirEtat(e, TexteInfobulle(e, serveur, nbMessages));
+}
+
+void IconeTray::DefinirEtat(int etat, const QString& infobulle)
+{
     etat_ = etat == 1 || etat == 2 ? etat : 0;
     icone_->setIcon(images_[etat_]);
-    icone_->setToolTip(TexteInfobulle(etat_, serveur, nbMessages));
+    icone_->setToolTip(Couper(infobulle));
 }
 
 QString IconeTray::Infobulle() const { return icone_->toolTip(); }

@@ -32,6 +32,8 @@ public:
     // MajIconeTray: picture and tip of the state (0 idle, 1 checking `serveur`, 2 result with
     // `nbMessages` rows in the list). The icon keeps them whether shown or not.
     void MajIconeTray(int etat, const QString& serveur = QString(), int nbMessages = 0);
+    // The same with a tip already made by the caller (cut to 63 characters here too).
+    void DefinirEtat(int etat, const QString& infobulle);
     int Etat() const { return etat_; }
     QString Infobulle() const;
 
@@ -44,7 +46,8 @@ public:
     // The menu: "Afficher" (default), separator, "Contrôler" (Controler2), separator, "Quitter"
     // (Quitter2).
     QMenu* Menu() const { return menu_.get(); }
-    // Controler2: the main window fills it with the account entries and "Tous les comptes".
+    // Controler2: the main window fills it with the account entries and "Tous les comptes"
+    // (TFMain::DefinirMenuControlerTray). It belongs to the tray, which must outlive the window.
     QMenu* MenuControler() const { return menuControler_; }
     QAction* ActionAfficher() const { return afficher_; }
     QAction* ActionControler() const { return controler_; }
@@ -61,6 +64,8 @@ signals:
     void QuitterDemande();
 
 private:
+    static QString Couper(QString t);
+
     std::unique_ptr<QMenu> menu_;
     QMenu* menuControler_ = nullptr;
     QAction* afficher_ = nullptr;
