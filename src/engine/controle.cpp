@@ -17,18 +17,6 @@ const Texte& TitreConfirmation() { static const Texte t = "Confirmation"; return
 
 Texte Rogne(const Texte& t) { return Texte(Rogner(t)); }
 
-OptionsFiltrage OptionsDepuis(const TConfig& c)
-{
-    OptionsFiltrage o;
-    o.QueLesMailsDesAmis = c.QueLesMailsDesAmis;
-    o.FiltresExpActif = c.FiltresExpActif;
-    o.FiltresSujetActif = c.FiltresSujetActif;
-    o.FiltresEnteteActif = c.FiltresEnteteActif;
-    o.PasserTailleMax = c.PasserTailleMax;
-    o.TaillePasserMessage = c.TaillePasserMessage;
-    return o;
-}
-
 std::int64_t LireTaille(const Texte& t)
 {
     if (t.empty()) return -1;
@@ -233,7 +221,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
         ~Cacher() { f.Progression(false, 0, 0); }
     } cacher{fenetre_};
 
-    const OptionsFiltrage options = OptionsDepuis(d_.config);
+    const OptionsFiltrage options = OptionsDepuisConfig(d_.config);
     const FonctionTexteDate texteDate = [](TDateHeure d) { return TexteDate(d); };
     std::int32_t compteur = 0;
     fenetre_.Progression(true, nombre, 0);

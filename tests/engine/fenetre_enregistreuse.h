@@ -24,6 +24,7 @@ public:
     std::deque<ReponseMessage> reponses;  // the answers to give, in order
     std::vector<Texte> statuts[4];
     std::vector<int> etatsTray;
+    std::vector<Texte> serveursTray;
     std::vector<SonControle> sons;
     std::vector<bool> activations;
     Texte compte;
@@ -51,7 +52,11 @@ public:
     }
     void ActiverInterface(bool actif) override { activations.push_back(actif); }
     void MajActions(bool) override {}
-    void MajIconeTray(int etat, const Texte&) override { etatsTray.push_back(etat); }
+    void MajIconeTray(int etat, const Texte& serveur) override
+    {
+        etatsTray.push_back(etat);
+        serveursTray.push_back(serveur);
+    }
     void JouerSon(SonControle son) override { sons.push_back(son); }
     void TraiterEvenements() override { ++evenements; }
     bool FenetreVisible() const override { return visible; }
