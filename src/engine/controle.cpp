@@ -192,6 +192,7 @@ void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
             }
         }
     } catch (const Echec& e) {
+        ++ComptesEnEchec;
         // The session stays open: the next run closes it, and its QUIT commits what was deleted.
         if (!ControleAutoEnCours) {
             Texte texte;
@@ -206,6 +207,7 @@ void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
         }
         fenetre_.TexteCompte({});
     } catch (const std::exception&) {
+        ++ComptesEnEchec;
         if (!ControleAutoEnCours)
             fenetre_.Message(TitreInformation(), Rogne("Impossible de se connecter \xE0 " + hote + " :-("),
                              IconeMessage::Avertissement);

@@ -65,6 +65,10 @@ public:
     // Shows the next-check label after a check that was not automatic.
     void MajProchainControle();
 
+    // Accounts whose check failed since the counter was last reset (an automatic run shows no
+    // message, but a headless caller still wants to know).
+    int ComptesEnEchec = 0;
+
     // How many messages the last deletion kept because they had changed on the server.
     int MessagesChangesGardes() const { return changesGardes_; }
 

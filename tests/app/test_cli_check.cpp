@@ -1,0 +1,89 @@
+#include "core/filtre.h"
+#include "core/journal.h"
+#include "support/faux_serveur_pop3.h"
+#include "support/outils.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace vaskor;
+using namespace vaskor::test;
+using ::testing::IsEmpty;
+
+namespace {
+
+std::string Data(const DossierTemporaire& d) { return " --data '" + d.Chemin().string() + "'"; }
+
+void AjouterCompte(const DossierTemporaire& d, const std::string& description, int port, const std::string& user)
+{
+    std::string sortie, erreurs;
+    ASSERT_EQ(LancerCli("accounts add" + Data(d) + " --description '" + description + "' --server 127.0.0.1 --user " +
+                            user + " --port " + std::to_string(port),
+                        "secret\n", sortie, &erreurs),
+              0)
+        << erreurs;
+}
+
+}  // namespace
+
+TEST(CliCheck, DeletesByFiltersInTheSameSessionJournalsThemAndKeepsTheFilterCounters)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret").Stat(3, 600).Liste({100, 200, 300});
+    s.Entete(1, {"From: Anne <anne@exemple.fr>", "Subject: bonjour", "Date: Tue, 7 Sep 2004 10:20:30 +0000"});
+    s.TailleMessage(1, 100);
+    s.Entete(2, {"From: pub@exemple.com", "Subject: =?iso-8859-1?q?SPAM_=E0_vendre?="});
+    s.TailleMessage(2, 200).Suppression(2);
+    s.Entete(3, {"From: x@exemple.com", "Subject: PUB du jour"});
+    s.TailleMessage(3, 300).Quitter();
+    s.Demarrer();
+
+    DossierTemporaire d;
+    AjouterCompte(d, "Maison", s.Port(), "anne");
+    TFiltre spam = TFiltre::Vierge(), pub = TFiltre::Vierge();
+    spam.TypeFiltre = FiltreSujet;
+    spam.Condition1 = CondContient;
+    spam.Valeur1 = "SPAM";
+    spam.Action = ActionEffacer;
+    spam.Actif = 1;
+    pub = spam;
+    pub.Valeur1 = "PUB";
+    pub.Action = ActionMarquer;
+    ASSERT_TRUE(SauverFiltres(d.Chemin(), {spam, pub}).ok);
+
+    std::string sortie, erreurs;
+    EXPECT_EQ(LancerCli("check" + Data(d), "", sortie, &erreurs), 0) << erreurs;
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    const auto lignes = Lignes(sortie);
+    ASSERT_EQ(lignes.size(), 3u) << sortie;
+    EXPECT_EQ(lignes[0].substr(0, 35), "1\t0\tAnne <anne@exemple.fr>\tbonjour\t");
+    EXPECT_EQ(lignes[1].substr(0, 30), "2\t1\tx@exemple.com\tPUB du jour\t");
+    EXPECT_EQ(lignes[2].rfind("supprimé\tMaison\tpub@exemple.com\tSPAM à vendre\t", 0), 0u) << lignes[2];
+
+    std::vector<Texte> journal;
+    ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(journal[0].substr(0, 7), "Maison\t");
+    ListeFiltres relus;
+    ASSERT_TRUE(ChargerFiltres(d.Chemin(), relus).ok);
+    ASSERT_EQ(relus.size(), 2u);
+    EXPECT_EQ(relus[0].Compteur.Lire(), 1);
+    EXPECT_EQ(relus[1].Compteur.Lire(), 1);
+}
+
+TEST(CliCheck, AFailedAccountGoesToStandardErrorAndTheExitStatus)
+{
+    FauxServeurPop3 s;
+    s.Accueil().C("USER anne").S("+OK").C("PASS secret").S("-ERR [AUTH] Authentication failed.").C("QUIT")
+        .AttendreFermeture();
+    s.Demarrer();
+    DossierTemporaire d;
+    AjouterCompte(d, "Maison", s.Port(), "anne");
+    std::string sortie, erreurs;
+    EXPECT_EQ(LancerCli("check" + Data(d), "", sortie, &erreurs), 1);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_EQ(sortie, "");
+    EXPECT_NE(erreurs.find("Impossible de se connecter à 127.0.0.1 :-("), std::string::npos) << erreurs;
+    EXPECT_NE(erreurs.find("[AUTH] Authentication failed."), std::string::npos) << erreurs;
+}
