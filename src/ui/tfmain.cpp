@@ -1,7 +1,9 @@
 #include "ui/tfmain.h"
 
 #include "crypto/fichier_comptes.h"
+#include "platform/base/transport_tcp.h"
 #include "ui/actions_liste.h"
+#include "ui/application.h"
 #include "ui/boites_message.h"
 #include "ui/menus_controle.h"
 #include "ui/modele_messages.h"
@@ -43,13 +45,18 @@ auto CleLigne(const LigneMessage& l)
 }  // namespace
 
 TFMain::TFMain(QWidget* parent)
-    : QMainWindow(parent), cmd_(new Commandes(this)), boites_(std::make_unique<BoitesMessage>())
+    : QMainWindow(parent),
+      cmd_(new Commandes(this)),
+      boites_(std::make_unique<BoitesMessage>()),
+      client_(CreerTransportTcp)
 {
     setObjectName(QStringLiteral("TFMain"));
     setWindowTitle(QStringLiteral("Vaskor"));
     setMinimumSize(500, 250);
     resize(760, 440);
     actionsListe_ = std::make_unique<ActionsListe>(*cmd_);
+    controleur_ = std::make_unique<Controleur>(
+        *this, client_, DonneesControle{comptes_, filtres_, amis_, config_, journal_, liste_});
     menus_ = new MenusControle(this);
 
     CreerListe();
@@ -62,11 +69,13 @@ TFMain::TFMain(QWidget* parent)
     AfficherControles(false);
     MajActions(false);
     MajIconeTray(0);
+    BrancherCommande(Commande::Supprimer, [this] { controleur_->SupprimerMarques(); });
     connect(this, &TFMain::FinDemandee, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 TFMain::~TFMain()
 {
+    Terminer();
     // The view and the model read the rows: they go before the rows do.
     delete lvMsg_;
     delete modele_;
@@ -356,8 +365,8 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
 
 void TFMain::BrancherCommande(Commande c, std::function<void()> travail)
 {
-    travaux_[c] = travail;
-    cmd_->Brancher(c, std::move(travail));
+    travaux_[c] = [this, travail] { SousRapport(travail); };
+    cmd_->Brancher(c, travaux_[c]);
     for (QAction* a : cmd_->Actions(c)) cmd_->Activer(a, interfaceActive_);
     if (interfaceActive_) MajActionsSelection();
 }
@@ -426,7 +435,7 @@ void TFMain::MajIconeTray(int etat, const Texte& serveur)
     emit IconeTrayModifiee(etat, VersQString(serveurTray_), static_cast<int>(liste_.Nombre()));
 }
 
-int TFMain::EtatTrayCourant() const
+int TFMain::EtatTrayCourant()
 {
     if (ClientConnecte()) return 1;
     return liste_.Vide() ? 0 : 2;
@@ -585,10 +594,11 @@ void TFMain::MontrerFenetre()
 void TFMain::Quitter()
 {
     if (liste_.NombreMarques() > 0) {
+        // A question that deletes on the servers offers "Non" by default.
         const ReponseMessage r = Question("Confirmation",
                                           "Des messages ont \xE9t\xE9 marqu\xE9s pour suppression.\r\r\n"
                                           "Les supprimer avant de quitter ?",
-                                          BoutonsMessage::OuiNonAnnuler, IconeMessage::Question, false);
+                                          BoutonsMessage::OuiNonAnnuler, IconeMessage::Question, true);
         if (r == ReponseMessage::Annuler) return;
         if (r == ReponseMessage::Oui) SupprimerMessagesMarques();
     }
@@ -600,6 +610,26 @@ void TFMain::Quitter()
     hideOnClose_ = false;
     close();
     emit FinDemandee();
+}
+
+void TFMain::Terminer()
+{
+    if (termine_) return;
+    termine_ = true;
+    FermerConnexion();
+    if (!dossier_.empty()) {
+        const ResultatFichier r = EnregistrerJournal(dossier_, journal_.Lignes(), config_.NbLignesSvg);
+        if (!r.ok) qWarning("%s", Cp1252VersUtf8(r.erreur).c_str());
+    }
+}
+
+void TFMain::SousRapport(const std::function<void()>& travail)
+{
+    try {
+        if (travail) travail();
+    } catch (const std::exception& e) {
+        Message("Vaskor", DepuisQString(TexteRapportErreur(TexteEchec(e))), IconeMessage::Erreur);
+    }
 }
 
 bool TFMain::event(QEvent* e)
@@ -672,26 +702,21 @@ void TFMain::FocusListe()
 
 void TFMain::ControlerCompte(int position, bool depuisTray)
 {
-    // SEAM(controle): the engine's check run of the account at `position`.
-    (void)position;
-    (void)depuisTray;
+    if (position < 0) return;
+    SousRapport([&] { controleur_->ControlerCompte(static_cast<std::size_t>(position), depuisTray); });
 }
 
 void TFMain::ControlerTousLesComptes()
 {
-    // SEAM(controle): the engine's all-accounts run.
+    SousRapport([&] { controleur_->ControlerTousLesComptes(); });
 }
 
-bool TFMain::ClientConnecte() const
-{
-    // SEAM(controle): whether the POP3 client holds a session open.
-    return false;
-}
+bool TFMain::ClientConnecte() { return client_.IsConnected(); }
 
 bool TFMain::ApercuEnTransfert() const
 {
-    // SEAM(apercu): whether a preview is transferring a message.
-    return false;
+    // The preview marks the client while it retrieves a message.
+    return client_.Tag == 1;
 }
 
 void TFMain::SupprimerMessagesMarques()
@@ -712,7 +737,7 @@ void TFMain::SauverFiltres()
 
 void TFMain::FermerConnexion()
 {
-    // SEAM(controle): closes the POP3 session when one is open (QUIT).
+    if (client_.IsConnected()) client_.CloseSession();
 }
 
 bool TFMain::DoubleClicEditer() const { return config_.DoubleClicEditer; }

@@ -10,8 +10,10 @@
 #include "core/filtre.h"
 #include "core/journal.h"
 #include "crypto/chiffrement.h"
+#include "engine/controle.h"
 #include "engine/fenetre.h"
 #include "engine/liste_messages.h"
+#include "mail/pop3.h"
 #include "ui/commandes.h"
 #include "ui/tri_liste.h"
 
@@ -57,6 +59,10 @@ public:
     // The program's folder, where the data files live.
     const std::filesystem::path& Dossier() const { return dossier_; }
     TriListe& Tri() { return tri_; }
+    // The one POP3 client and the check run that uses it (the scheduler and the preview share
+    // them).
+    TIdPOP3& Client() { return client_; }
+    Controleur& Controle() { return *controleur_; }
 
     // The start-up loading, in this order: the friends, the filters, the accounts (which builds
     // the check menus), the check commands shown or hidden, the selection commands disabled, the
@@ -113,6 +119,9 @@ public:
     void Masquer();
     // "Quitter": the questions, then the end of the program.
     void Quitter();
+    // The end of the program: the session closed, this run's journal lines merged into the
+    // journal file and the file trimmed. Runs once; the destructor calls it too.
+    void Terminer();
 
     // --- FenetreControle ---
     void TexteStatut(int panneau, const Texte& texte) override;
@@ -159,7 +168,9 @@ private:
     void LVMsgSelectItem(int ligne);
     void MarquesChangees();
     void PasserDansLeTray();
-    int EtatTrayCourant() const;
+    int EtatTrayCourant();
+    // Runs `travail`; a failure that escapes it is reported in the program's error box.
+    void SousRapport(const std::function<void()>& travail);
     void SurMinimisation();
 
     // --- Seams: pieces that live in other parts of the program ---
@@ -167,7 +178,7 @@ private:
     void ControlerCompte(int position, bool depuisTray);
     void ControlerTousLesComptes();
     // Whether the POP3 client holds a session open.
-    bool ClientConnecte() const;
+    bool ClientConnecte();
     // Whether a preview is transferring a message (the window may not hide meanwhile).
     bool ApercuEnTransfert() const;
     // Deletes the marked messages on their servers (the answer "Oui" to a question about them).
@@ -187,6 +198,9 @@ private:
     JournalEnAttente journal_;
     TCipherManager chiffre_;
     std::filesystem::path dossier_;
+    TIdPOP3 client_;
+    std::unique_ptr<Controleur> controleur_;
+    bool termine_ = false;
     TriListe tri_;
     Commandes* cmd_;
     std::unique_ptr<ActionsListe> actionsListe_;
