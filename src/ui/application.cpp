@@ -3,6 +3,7 @@
 #include "mail/echec.h"
 #include "ui/texte_qt.h"
 
+#include <QLibraryInfo>
 #include <QMessageBox>
 
 namespace vaskor {
@@ -32,6 +33,11 @@ bool AppelerSousRapport(const std::function<bool()>& appel, const std::function<
     // Reported outside the handler: the box runs an event loop, which may raise again.
     rapporter(TexteRapportErreur(texte));
     return false;
+}
+
+bool ChargerTraductionQt(QTranslator& traducteur)
+{
+    return traducteur.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -4,6 +4,7 @@
 // reported in a message box and the program goes on.
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <exception>
 #include <functional>
@@ -20,6 +21,11 @@ QString TexteEchec(const std::exception& e);
 // Runs `appel`. A failure escaping it is handed, as TexteRapportErreur, to `rapporter`, and the
 // result is then false.
 bool AppelerSousRapport(const std::function<bool()>& appel, const std::function<void(const QString&)>& rapporter);
+
+// Loads Qt's own French texts (the standard buttons "Oui", "Non", "Annuler", "OK", the file
+// chooser...) into `traducteur`: the interface is French whatever the desktop's language.
+// False when the translations are not installed (Debian: qt6-translations-l10n).
+bool ChargerTraductionQt(QTranslator& traducteur);
 
 class Application : public QApplication {
 public:

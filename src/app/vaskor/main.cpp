@@ -11,21 +11,6 @@
 #include "ui/tfaide.h"
 #include "ui/tfmain.h"
 
-#include <QLibraryInfo>
-#include <QTranslator>
-
-namespace {
-
-// Qt's own texts (the standard buttons "Oui", "Non", "Annuler", "OK", the file chooser...) in
-// French whatever the desktop's language, like every text of the program.
-void TraduireQt(QCoreApplication& app, QTranslator& traducteur)
-{
-    const QString dossier = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (traducteur.load(QStringLiteral("qtbase_fr"), dossier)) app.installTranslator(&traducteur);
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     vaskor::Application app(argc, argv);
@@ -40,8 +25,9 @@ int main(int argc, char** argv)
     app.setWindowIcon(vaskor::IconeApplication());
     // Hidden in the tray, the program has no window open: closing a message box then must not end it.
     app.setQuitOnLastWindowClosed(false);
+    // Qt's own texts in French, like every text of the program.
     QTranslator traducteur;
-    TraduireQt(app, traducteur);
+    if (vaskor::ChargerTraductionQt(traducteur)) app.installTranslator(&traducteur);
 
     // The tray icon outlives the window, which fills its "Contrôler" menu and enables its "Quitter".
     vaskor::IconeTray tray;

@@ -94,7 +94,9 @@ void IconeTray::MajMenu(bool comptesExistent, bool connexionOuverte)
 {
     controler_->setVisible(comptesExistent);
     controler_->setEnabled(!connexionOuverte);
-    quitter_->setEnabled(controler_->isEnabled());
+    // Not controler_->isEnabled(): Qt reports a hidden action as disabled, which would leave no
+    // way to quit from the tray without accounts.
+    quitter_->setEnabled(!connexionOuverte);
 }
 
 }  // namespace vaskor
