@@ -1,6 +1,6 @@
 #include "core/texte_date.h"
 #include "engine/controle.h"
-#include "fenetre_enregistreuse.h"
+#include "support/fenetre_enregistreuse.h"
 #include "platform/base/transport_tcp.h"
 #include "support/faux_serveur_pop3.h"
 

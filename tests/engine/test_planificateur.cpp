@@ -1,5 +1,5 @@
 #include "engine/planificateur.h"
-#include "fenetre_enregistreuse.h"
+#include "support/fenetre_enregistreuse.h"
 #include "platform/base/transport_tcp.h"
 #include "support/faux_serveur_pop3.h"
 

@@ -1,5 +1,5 @@
 #include "engine/controle.h"
-#include "fenetre_enregistreuse.h"
+#include "support/fenetre_enregistreuse.h"
 #include "mail/echec.h"
 #include "platform/base/transport_tcp.h"
 #include "support/faux_serveur_pop3.h"
