@@ -123,8 +123,10 @@ void LecteurSons::Charger()
     Liberer();
     sortieAudio_ = SortieAudioDisponible();
     // Headphones plugged in after start-up count too.
-    auto* appareils = new QMediaDevices(this);
-    connect(appareils, &QMediaDevices::audioOutputsChanged, this, [this] { sortieAudio_ = SortieAudioDisponible(); });
+    if (!appareils_) {
+        appareils_ = new QMediaDevices(this);
+        connect(appareils_, &QMediaDevices::audioOutputsChanged, this, [this] { sortieAudio_ = SortieAudioDisponible(); });
+    }
 
     auto charger = [this](const QString& ressource) -> QSoundEffect* {
         if (!QFile::exists(ressource)) return nullptr;

@@ -12,6 +12,7 @@
 
 #include <array>
 
+class QMediaDevices;
 class QSoundEffect;
 class QWidget;
 
@@ -89,6 +90,7 @@ private:
     QSoundEffect* defaut_ = nullptr;
     QHash<QString, QSoundEffect*> fichiers_;
     bool sortieAudio_ = false;
+    QMediaDevices* appareils_ = nullptr;
 };
 
 // "&Tester" of the options dialog: for each kind in the order OK, AMarquer, AEffacer, a box
