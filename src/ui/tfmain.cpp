@@ -2,6 +2,7 @@
 
 #include "crypto/fichier_comptes.h"
 #include "platform/base/transport_tcp.h"
+#include "platform/gui/sons.h"
 #include "ui/actions_liste.h"
 #include "ui/application.h"
 #include "ui/boites_message.h"
@@ -361,6 +362,11 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
 
     // Only accounts with a password take part in the automatic check.
     if (comptes_.NormaliserControleAuto() == 0) config_.ControleAuto = false;
+
+    if (!sons_) {
+        sons_ = new LecteurSons(this);
+        sons_->Charger();
+    }
 }
 
 void TFMain::BrancherCommande(Commande c, std::function<void()> travail)
@@ -617,6 +623,7 @@ void TFMain::Terminer()
     if (termine_) return;
     termine_ = true;
     FermerConnexion();
+    if (sons_) sons_->Liberer();
     if (!dossier_.empty()) {
         const ResultatFichier r = EnregistrerJournal(dossier_, journal_.Lignes(), config_.NbLignesSvg);
         if (!r.ok) qWarning("%s", Cp1252VersUtf8(r.erreur).c_str());
@@ -744,8 +751,15 @@ bool TFMain::DoubleClicEditer() const { return config_.DoubleClicEditer; }
 
 void TFMain::JouerSon(SonControle son)
 {
-    // SEAM(sons): plays the sound of an accepted, marked or deleted message.
-    (void)son;
+    // Before the start-up loading there is nothing to play.
+    if (!sons_) return;
+    ReglagesSons reglages;
+    reglages.jouerSons = config_.JouerSons;
+    reglages.sonsParDef = config_.SonsParDef;
+    reglages.msgOK = VersQString(config_.MsgOK);
+    reglages.msgAMarquer = VersQString(config_.MsgAMarquer);
+    reglages.msgAEffacer = VersQString(config_.MsgAEffacer);
+    sons_->Jouer(son, reglages);
 }
 
 }  // namespace vaskor

@@ -33,6 +33,7 @@ class QToolBar;
 namespace vaskor {
 
 class ActionsListe;
+class LecteurSons;
 class BoitesMessage;
 class MenusControle;
 class ModeleMessages;
@@ -68,7 +69,8 @@ public:
     // the check menus), the check commands shown or hidden, the selection commands disabled, the
     // settings, then the automatic-check flags of the accounts (only those with a password keep
     // it; none left turns the automatic check off). Files that are missing give empty lists; an
-    // accounts file that cannot be read is reported in a box and gives no account.
+    // accounts file that cannot be read is reported in a box and gives no account. The built-in
+    // sounds are loaded last.
     // `environnement.compteEnControleAuto` is worked out here.
     void ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement = {});
 
@@ -200,6 +202,7 @@ private:
     std::filesystem::path dossier_;
     TIdPOP3 client_;
     std::unique_ptr<Controleur> controleur_;
+    LecteurSons* sons_ = nullptr;
     bool termine_ = false;
     TriListe tri_;
     Commandes* cmd_;
