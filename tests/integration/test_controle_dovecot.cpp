@@ -1,0 +1,178 @@
+// The check run and the deletion of the engine against a real Dovecot: what is gone from the
+// server afterwards is asked of the server itself, over a bare POP3 conversation.
+
+#include "engine/controle.h"
+#include "lab_dovecot.h"
+#include "platform/base/transport_tcp.h"
+#include "support/fenetre_enregistreuse.h"
+#include "support/outils.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace vaskor;
+using namespace vaskor::test;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+constexpr int kGraine = 31;
+
+std::string Id(int n) { return "<gen-" + std::to_string(kGraine) + "-" + std::to_string(n) + "@vaskor.test>"; }
+
+// Deletes the messages whose Message-Id holds `morceau`.
+TFiltre FiltreIdentifiant(const std::string& morceau, TActionFiltre action)
+{
+    TFiltre f = TFiltre::Vierge();
+    f.TypeFiltre = FiltreEntete;
+    f.NumEntete = 0;
+    f.Valeur1 = "Message-Id";
+    f.Condition1 = CondContient;
+    f.Valeur2 = morceau;
+    f.Action = action;
+    f.Actif = 1;
+    return f;
+}
+
+struct Banc {
+    LabDovecot lab;
+    FenetreEnregistreuse fenetre;
+    TIdPOP3 client{[] { return CreerTransportTcp(); }};
+    ListeComptes comptes;
+    ListeFiltres filtres;
+    ListeAmis amis;
+    TConfig config = ConfigParDefaut();
+    JournalEnAttente journal;
+    ListeMessages liste;
+    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
+
+    void Compte(const std::string& user)
+    {
+        TCompte c = TCompte::Vierge();
+        c.Description = "Dovecot " + user;
+        c.ServeurPOP = lab.Hote();
+        c.NomUser = user;
+        c.Password = lab.MotDePasse(user);
+        c.PortPOP = lab.Port();
+        comptes.Remplacer({c});
+    }
+    std::vector<std::string> Restants(const std::string& user)
+    {
+        const VueServeur v = InterrogerServeur(lab, user);
+        return {v.identifiants.begin() + (v.identifiants.empty() ? 0 : 1), v.identifiants.end()};
+    }
+    // Marks the rows whose message number in the next session is one of `numeros`.
+    void Marquer(std::initializer_list<int> numeros)
+    {
+        for (std::size_t i = 0; i < liste.Nombre(); ++i)
+            for (int n : numeros)
+                if (liste[i].Resume.Numero == n) liste.Marquer(i, true);
+    }
+};
+
+// Removes a message from the Maildir behind Dovecot's back, as another mail program would.
+void RetirerDuMaildir(const LabDovecot& lab, const std::string& user, const std::string& id)
+{
+    for (const char* sous : {"cur", "new"}) {
+        const auto dossier = std::filesystem::path(lab.Maildir(user)) / sous;
+        if (!std::filesystem::exists(dossier)) continue;
+        for (const auto& e : std::filesystem::directory_iterator(dossier))
+            if (LireTout(e.path()).find("Message-Id: " + id) != std::string::npos ||
+                LireTout(e.path()).find("Message-ID: " + id) != std::string::npos) {
+                std::filesystem::remove(e.path());
+                return;
+            }
+    }
+    ADD_FAILURE() << "no file holds " << id;
+}
+
+#define EXIGER_LAB(b)                                                                     \
+    if (!(b).lab.Present()) GTEST_SKIP() << "the Dovecot lab did not start here"
+
+}  // namespace
+
+TEST(ControleDovecot, FilterDeletionsGoInTheSameSessionAndTheListedRowsCarryTheirNextNumbers)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    ASSERT_TRUE(b.lab.Remplir("emile", 5, kGraine));
+    b.Compte("emile");
+    b.filtres = {FiltreIdentifiant("-2@vaskor", ActionEffacer), FiltreIdentifiant("-4@vaskor", ActionEffacer)};
+    b.controle.ControlerCompte(0);
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());
+    ASSERT_EQ(b.liste.Nombre(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(b.liste[i].Resume.Numero, int(i + 1));
+    EXPECT_EQ(b.journal.Nombre(), 2u);
+    EXPECT_THAT(b.Restants("emile"), ElementsAre(Id(1), Id(3), Id(5)));
+}
+
+TEST(ControleDovecot, MarkedRowsAreDeletedOnTheServerAndTheListEmptied)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    ASSERT_TRUE(b.lab.Remplir("fanny", 6, kGraine));
+    b.Compte("fanny");
+    b.controle.ControlerCompte(0);
+    ASSERT_EQ(b.liste.Nombre(), 6u);
+    b.Marquer({2, 5});
+    b.controle.SupprimerMarques();
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+    EXPECT_EQ(b.journal.Nombre(), 2u);
+    EXPECT_THAT(b.Restants("fanny"), ElementsAre(Id(1), Id(3), Id(4), Id(6)));
+}
+
+TEST(ControleDovecot, AMailboxChangedByAnotherProgramSinceTheCheckLosesNoMessageTheUserDidNotMark)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    ASSERT_TRUE(b.lab.Remplir("gaston", 5, kGraine));
+    b.Compte("gaston");
+    b.controle.ControlerCompte(0);
+    ASSERT_EQ(b.liste.Nombre(), 5u);
+    b.Marquer({3, 5});
+    // A phone fetched and removed message 1: message 3 is now number 2, number 3 is message 4.
+    RetirerDuMaildir(b.lab, "gaston", Id(1));
+    b.controle.SupprimerMarques();
+    EXPECT_EQ(b.controle.MessagesChangesGardes(), 2);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].titre, "Information");
+    EXPECT_EQ(b.journal.Nombre(), 0u);
+    EXPECT_THAT(b.Restants("gaston"), ElementsAre(Id(2), Id(3), Id(4), Id(5)));
+}
+
+TEST(ControleDovecot, AnUnreadableHeaderBlockEndsTheCheckAndTheNextRunCommitsTheEarlierDeletion)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    ASSERT_TRUE(b.lab.Remplir("helene", 4, kGraine, "--unreadable 3"));
+    b.Compte("helene");
+    b.filtres = {FiltreIdentifiant("-2@vaskor", ActionEffacer)};
+    b.controle.ControlerCompte(0);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 " + b.lab.Hote() + " :-(");
+    ASSERT_EQ(b.liste.Nombre(), 1u);  // message 1 listed, 2 deleted, 3 unreadable
+    EXPECT_TRUE(b.client.IsConnected());
+    b.client.CloseSession();  // what the next run does first: its QUIT commits DELE 2
+    const auto restants = b.Restants("helene");
+    ASSERT_EQ(restants.size(), 3u);
+    EXPECT_EQ(restants[0], Id(1));
+    EXPECT_EQ(std::count(restants.begin(), restants.end(), Id(2)), 0);
+}
+
+TEST(ControleDovecot, ARefusedPasswordShowsDovecotsText)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    b.Compte("emile");
+    TCompte c = b.comptes[0];
+    c.Password = "pas-le-bon";
+    b.comptes.Remplacer({c});
+    b.controle.ControlerCompte(0);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_THAT(b.fenetre.messages[0].texte, ::testing::HasSubstr("Authentication failed"));
+    EXPECT_FALSE(b.client.IsConnected());
+}
