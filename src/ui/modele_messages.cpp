@@ -6,6 +6,9 @@
 #include <QColor>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace vaskor {
 
@@ -29,21 +32,23 @@ ModeleMessages::ModeleMessages(ListeMessages& liste, QObject* parent)
     : QAbstractTableModel(parent), liste_(liste), image_(ImageMessage())
 {
     DefinirPolice(QFont());
+    annoncees_ = static_cast<int>(liste_.Nombre());
+    minuterie_ = new QTimer(this);
+    minuterie_->setSingleShot(true);
+    minuterie_->setInterval(200);
+    connect(minuterie_, &QTimer::timeout, this, &ModeleMessages::AnnoncerAjouts);
     liste_.DefinirObservateur(this);
 }
 
 ModeleMessages::~ModeleMessages() { liste_.DefinirObservateur(nullptr); }
 
-int ModeleMessages::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(liste_.Nombre());
-}
+int ModeleMessages::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : annoncees_; }
 
 int ModeleMessages::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : NombreColonnes; }
 
 QVariant ModeleMessages::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= liste_.Nombre()) return {};
+    if (!index.isValid() || index.row() < 0 || index.row() >= annoncees_) return {};
     const LigneMessage& ligne = liste_[static_cast<std::size_t>(index.row())];
     const int col = index.column();
     switch (role) {
@@ -103,8 +108,8 @@ Qt::ItemFlags ModeleMessages::flags(const QModelIndex& index) const
 bool ModeleMessages::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole) return false;
+    if (index.row() < 0 || index.row() >= annoncees_) return false;
     const std::size_t i = static_cast<std::size_t>(index.row());
-    if (i >= liste_.Nombre()) return false;
     const bool marque = value.toInt() == Qt::Checked;
     if (liste_[i].Marque != marque) {
         liste_.Marquer(i, marque);
@@ -118,8 +123,8 @@ void ModeleMessages::DefinirColonneTri(int colonne)
     if (colonne == colonneTri_) return;
     const int ancienne = colonneTri_;
     colonneTri_ = colonne;
-    if (liste_.Vide()) return;
-    const int derniere = static_cast<int>(liste_.Nombre()) - 1;
+    if (annoncees_ == 0) return;
+    const int derniere = annoncees_ - 1;
     emit dataChanged(index(0, ancienne), index(derniere, ancienne), {Qt::BackgroundRole});
     emit dataChanged(index(0, colonne), index(derniere, colonne), {Qt::BackgroundRole});
 }
@@ -129,32 +134,73 @@ void ModeleMessages::DefinirPolice(const QFont& police)
     police_ = police;
     policeBarree_ = police;
     policeBarree_.setStrikeOut(true);
-    if (!liste_.Vide())
-        emit dataChanged(index(0, 0), index(static_cast<int>(liste_.Nombre()) - 1, NombreColonnes - 1),
-                         {Qt::FontRole});
+    if (annoncees_ > 0) emit dataChanged(index(0, 0), index(annoncees_ - 1, NombreColonnes - 1), {Qt::FontRole});
+}
+
+void ModeleMessages::DiffererAjouts(bool differer)
+{
+    differer_ = differer;
+    if (!differer_) AnnoncerAjouts();
+}
+
+void ModeleMessages::AnnoncerAjouts()
+{
+    minuterie_->stop();
+    const int total = static_cast<int>(liste_.Nombre());
+    if (total <= annoncees_) return;
+    beginInsertRows({}, annoncees_, total - 1);
+    annoncees_ = total;
+    endInsertRows();
 }
 
 void ModeleMessages::AvantAjout(std::size_t premiere, std::size_t derniere)
 {
+    // Rows are only ever appended: the ones before are already announced or waiting.
+    if (differer_) return;
+    AnnoncerAjouts();
     beginInsertRows({}, static_cast<int>(premiere), static_cast<int>(derniere));
 }
 
-void ModeleMessages::ApresAjout() { endInsertRows(); }
+void ModeleMessages::ApresAjout()
+{
+    if (differer_) {
+        if (!minuterie_->isActive()) minuterie_->start();
+        return;
+    }
+    annoncees_ = static_cast<int>(liste_.Nombre());
+    endInsertRows();
+}
 
 void ModeleMessages::AvantRetrait(std::size_t premiere, std::size_t derniere)
 {
+    AnnoncerAjouts();
     beginRemoveRows({}, static_cast<int>(premiere), static_cast<int>(derniere));
 }
 
-void ModeleMessages::ApresRetrait() { endRemoveRows(); }
+void ModeleMessages::ApresRetrait()
+{
+    annoncees_ = static_cast<int>(liste_.Nombre());
+    endRemoveRows();
+}
 
-void ModeleMessages::AvantReinitialisation() { beginResetModel(); }
+void ModeleMessages::AvantReinitialisation()
+{
+    minuterie_->stop();
+    beginResetModel();
+}
 
-void ModeleMessages::ApresReinitialisation() { endResetModel(); }
+void ModeleMessages::ApresReinitialisation()
+{
+    annoncees_ = static_cast<int>(liste_.Nombre());
+    endResetModel();
+}
 
 void ModeleMessages::MarquesChangees(std::size_t premiere, std::size_t derniere)
 {
-    emit dataChanged(index(static_cast<int>(premiere), 0), index(static_cast<int>(derniere), NombreColonnes - 1),
+    // Rows not announced yet show their mark when they are.
+    const int fin = std::min(static_cast<int>(derniere), annoncees_ - 1);
+    if (static_cast<int>(premiere) > fin) return;
+    emit dataChanged(index(static_cast<int>(premiere), 0), index(fin, NombreColonnes - 1),
                      {Qt::CheckStateRole, Qt::FontRole});
 }
 

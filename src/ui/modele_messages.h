@@ -9,6 +9,8 @@
 #include <QFont>
 #include <QIcon>
 
+class QTimer;
+
 namespace vaskor {
 
 class ModeleMessages : public QAbstractTableModel, private ObservateurListe {
@@ -35,6 +37,13 @@ public:
 
     ListeMessages& Liste() { return liste_; }
 
+    // While a check appends rows one by one, announcing each to the view would lay the whole
+    // list out again for every message. Deferred, appended rows reach the view in batches, at
+    // most a few times a second; ending the deferral (or any other change) announces the rest.
+    void DiffererAjouts(bool differer);
+    // Announces the rows appended since the last announcement.
+    void AnnoncerAjouts();
+
 signals:
     // The user changed a mark through the check box.
     void MarqueModifiee(int ligne);
@@ -49,6 +58,10 @@ private:
     void MarquesChangees(std::size_t premiere, std::size_t derniere) override;
 
     ListeMessages& liste_;
+    // The rows the views know of: the first `annoncees_` of the list.
+    int annoncees_ = 0;
+    bool differer_ = false;
+    QTimer* minuterie_ = nullptr;
     int colonneTri_ = 0;
     QFont police_;
     QFont policeBarree_;

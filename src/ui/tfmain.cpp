@@ -414,6 +414,8 @@ void ActiverMenu(const Commandes& c, QMenu* menu, bool actif)
 void TFMain::ActiverInterface(bool actif)
 {
     interfaceActive_ = actif;
+    // An operation (a check) appends rows: they reach the view in batches meanwhile.
+    modele_->DiffererAjouts(!actif);
     for (QAction* a : cmd_->BoutonsOutils()) cmd_->Activer(a, actif);
     lvMsg_->setEnabled(actif);
     if (quitter2_) quitter2_->setEnabled(actif);

@@ -58,6 +58,36 @@ private slots:
         QCOMPARE(modele.rowCount(), 0);
     }
 
+    void PendantUnControleLesLignesAjouteesArriventParLots()
+    {
+        ListeMessages liste;
+        ModeleMessages modele(liste);
+        QAbstractItemModelTester testeur(&modele, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy insertions(&modele, &QAbstractItemModel::rowsInserted);
+        liste.Ajouter(Ligne("avant"));
+        QCOMPARE(modele.rowCount(), 1);
+        modele.DiffererAjouts(true);
+        for (int i = 0; i < 20; ++i) liste.Ajouter(Ligne("pendant " + std::to_string(i), "S", 40000, i, i == 3));
+        liste.Marquer(0, true);
+        liste.Marquer(5, true);  // not announced yet: shows when it is
+        QCOMPARE(modele.rowCount(), 1);
+        QCOMPARE(insertions.count(), 1);
+        // The batch comes on its own while the check lets events through.
+        QTRY_COMPARE(modele.rowCount(), 21);
+        QCOMPARE(insertions.count(), 2);
+        QCOMPARE(modele.data(modele.index(5, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        liste.Ajouter(Ligne("encore"));
+        // A removal announces what waits first, so that the row numbers agree.
+        liste.Retirer(21);
+        QCOMPARE(modele.rowCount(), 21);
+        liste.Ajouter(Ligne("dernier"));
+        modele.DiffererAjouts(false);
+        QCOMPARE(modele.rowCount(), 22);
+        QCOMPARE(modele.data(modele.index(21, 0)).toString(), QStringLiteral("dernier"));
+        liste.Ajouter(Ligne("après"));
+        QCOMPARE(modele.rowCount(), 23);
+    }
+
     void LesCellulesMontrentLesTextesDeLaLigneEtLaTailleEstCalleeADroite()
     {
         ListeMessages liste;
