@@ -1,7 +1,14 @@
 #include "ui/vue_messages.h"
 
+#include "core/dates.h"
+#include "core/texte_date.h"
+#include "ui/texte_qt.h"
+
 #include <QEvent>
 #include <QHeaderView>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace vaskor {
 
@@ -29,7 +36,11 @@ VueMessages::VueMessages(QWidget* parent) : QTreeView(parent)
 void VueMessages::setModel(QAbstractItemModel* model)
 {
     QTreeView::setModel(model);
-    const int largeurs[] = {200, 250, 120, 60};
+    // 120 pixels hold a date and a time in a small 96-dpi font; larger desktop fonts would cut
+    // the time, so the column widens to what a full date text needs.
+    const Texte exemple = TexteDate(EncoderDate(2000, 12, 28) + EncoderHeure(20, 58, 58));
+    const int date = fontMetrics().horizontalAdvance(VersQString(exemple)) + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    const int largeurs[] = {200, 250, std::max(120, date), 60};
     for (int i = 0; i < 4; ++i) header()->resizeSection(i, largeurs[i]);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit SelectionChangee(LigneSelectionnee()); });
