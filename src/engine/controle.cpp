@@ -110,6 +110,7 @@ bool Controleur::DemanderSuppressionAvantControle(bool depuisTray)
 
 void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
 {
+    const Occupation occupation(occupe_);
     fenetre_.CurseurAttente(true);
     if (indice >= d_.comptes.Nombre()) {
         fenetre_.CurseurAttente(false);
@@ -270,6 +271,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
 
 void Controleur::ControlerTousLesComptes()
 {
+    const Occupation occupation(occupe_);
     if (!ControleAutoEnCours && !DemanderSuppressionAvantControle(false)) return;
     ControleTousEnCours = true;
     ViderListe();
@@ -306,6 +308,7 @@ bool Controleur::MessageInchange(const LigneMessage& ligne)
 
 void Controleur::SupprimerMarques()
 {
+    const Occupation occupation(occupe_);
     changesGardes_ = 0;
     const std::size_t marques = d_.liste.NombreMarques();
     if (marques == 0) {

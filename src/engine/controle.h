@@ -62,6 +62,10 @@ public:
     // Deletes the marked rows on their servers, one connection per account, and empties the
     // list. A failure while opening a connection is thrown after the cleanup.
     void SupprimerMarques();
+    // A check or a deletion is running (it lets the window process its events, so a timer tick
+    // can arrive in the middle of it, even between two accounts or during a question).
+    bool Occupe() const { return occupe_ > 0; }
+
     // Shows the next-check label after a check that was not automatic.
     void MajProchainControle();
 
@@ -78,6 +82,12 @@ private:
     DonneesControle d_;
     TIdMessage message_;
     int changesGardes_ = 0;
+    int occupe_ = 0;
+    struct Occupation {
+        int& n;
+        explicit Occupation(int& compteur) : n(compteur) { ++n; }
+        ~Occupation() { --n; }
+    };
 
     void ReceptionEntetes(int nombre, const TCompte& compte);
     void ViderListe();

@@ -51,7 +51,9 @@ void Planificateur::ControleAutomatique()
 
 void Planificateur::Executer(bool demarrage)
 {
-    if (client_.IsConnected() || controle_.ControleAutoEnCours) return;
+    // A run of any kind already going on (connected or not: between two accounts, during a
+    // question) would be entered a second time from its own event processing.
+    if (client_.IsConnected() || controle_.ControleAutoEnCours || controle_.Occupe()) return;
     if (!demarrage && ApercuVisible()) return;
     if (!config_.ControleAuto) return;
 

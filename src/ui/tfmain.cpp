@@ -10,7 +10,9 @@
 #include "ui/modele_messages.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
+#include "ui/tfcontroleauto.h"
 #include "ui/tfentete.h"
+#include "ui/tfmailssupp.h"
 #include "ui/vue_messages.h"
 
 #include <QApplication>
@@ -58,6 +60,12 @@ TFMain::TFMain(QWidget* parent)
     actionsListe_ = std::make_unique<ActionsListe>(*cmd_);
     controleur_ = std::make_unique<Controleur>(
         *this, client_, DonneesControle{comptes_, filtres_, amis_, config_, journal_, liste_});
+    planificateur_ = std::make_unique<Planificateur>(*controleur_, *this, client_, liste_, config_);
+    planificateur_->AjouterIconeTray = [this] { emit IconeTrayVisible(true); };
+    timerControleAuto_ = new QTimer(this);
+    timerControleAuto_->setObjectName(QStringLiteral("TimerControleAuto"));
+    timerControleAuto_->setInterval(Planificateur::PeriodeMs);
+    connect(timerControleAuto_, &QTimer::timeout, this, [this] { SousRapport([this] { planificateur_->Tick(); }); });
     menus_ = new MenusControle(this);
 
     CreerListe();
@@ -71,6 +79,13 @@ TFMain::TFMain(QWidget* parent)
     MajActions(false);
     MajIconeTray(0);
     BrancherCommande(Commande::Supprimer, [this] { controleur_->SupprimerMarques(); });
+    BrancherCommande(Commande::Journal, [this] { TFMailsSupp::Executer(this, dossier_, journal_, *boites_); });
+    BrancherCommande(Commande::ControleAuto, [this] {
+        if (TFControleAuto::Executer(this, config_, comptes_, dossier_, chiffre_, *boites_)) {
+            MajTimerControleAuto();
+            planificateur_->ApresReglage();
+        }
+    });
     connect(this, &TFMain::FinDemandee, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
@@ -366,6 +381,21 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
     if (!sons_) {
         sons_ = new LecteurSons(this);
         sons_->Charger();
+    }
+}
+
+void TFMain::DemarrerControlesAuto()
+{
+    MajTimerControleAuto();
+    SousRapport([this] { planificateur_->Demarrer(); });
+}
+
+void TFMain::MajTimerControleAuto()
+{
+    if (planificateur_->TimerActif()) {
+        if (!timerControleAuto_->isActive()) timerControleAuto_->start();
+    } else {
+        timerControleAuto_->stop();
     }
 }
 

@@ -11,6 +11,7 @@
 #include "core/journal.h"
 #include "crypto/chiffrement.h"
 #include "engine/controle.h"
+#include "engine/planificateur.h"
 #include "engine/fenetre.h"
 #include "engine/liste_messages.h"
 #include "mail/pop3.h"
@@ -29,6 +30,7 @@ class QMenu;
 class QProgressBar;
 class QToolButton;
 class QToolBar;
+class QTimer;
 
 namespace vaskor {
 
@@ -64,6 +66,14 @@ public:
     // them).
     TIdPOP3& Client() { return client_; }
     Controleur& Controle() { return *controleur_; }
+    Planificateur& Planif() { return *planificateur_; }
+
+    // The automatic checks, once the data are loaded and the window shown or hidden: the timer
+    // started when they are on, the next-check label, and the start-up check when asked for.
+    void DemarrerControlesAuto();
+    // Starts or stops the 10-second timer after the settings changed.
+    void MajTimerControleAuto();
+    QTimer* TimerControleAuto() const { return timerControleAuto_; }
 
     // The start-up loading, in this order: the friends, the filters, the accounts (which builds
     // the check menus), the check commands shown or hidden, the selection commands disabled, the
@@ -202,6 +212,8 @@ private:
     std::filesystem::path dossier_;
     TIdPOP3 client_;
     std::unique_ptr<Controleur> controleur_;
+    std::unique_ptr<Planificateur> planificateur_;
+    QTimer* timerControleAuto_ = nullptr;
     LecteurSons* sons_ = nullptr;
     bool termine_ = false;
     TriListe tri_;

@@ -171,3 +171,34 @@ TEST(Planificateur, AnAutomaticRunChecksOnlyTheChosenAccountsAndDropsMarkedRowsU
     EXPECT_TRUE(b.fenetre.messages.empty());
     EXPECT_EQ(b.liste.Nombre(), 0u);
 }
+
+TEST(Planificateur, ATickArrivingWhileAManualRunProcessesEventsDoesNotStartASecondRun)
+{
+    Banc b;
+    b.plan.Demarrer();
+    b.A(9, 31, 0);
+    // The question about marked rows is asked with no session open; the window processes its
+    // events meanwhile, and the timer may fire.
+    b.liste.Ajouter(LigneMessage{"x", "marque", "", "1", true, {}});
+    b.comptes.Remplacer({TCompte::Vierge()});
+    int pendant = -1;
+    struct Fenetre : test::FenetreEnregistreuse {
+        std::function<void()> pendantQuestion;
+        ReponseMessage Question(const Texte& t, const Texte& x, BoutonsMessage bo, IconeMessage i, bool d) override
+        {
+            pendantQuestion();
+            return test::FenetreEnregistreuse::Question(t, x, bo, i, d);
+        }
+    };
+    Fenetre f;
+    Controleur controle{f, b.client, {b.comptes, b.filtres, b.amis, b.config, b.journal, b.liste}};
+    controle.Horloge = [&b] { return b.maintenant; };
+    Planificateur plan{controle, f, b.client, b.liste, b.config};
+    f.pendantQuestion = [&] {
+        plan.Tick();
+        pendant = int(f.etatsTray.size());
+    };
+    controle.ControlerTousLesComptes();  // the answer is Cancel
+    EXPECT_EQ(pendant, 0);
+    EXPECT_EQ(b.liste.Nombre(), 1u);
+}

@@ -165,11 +165,13 @@ private slots:
         w.f.MajActions(true);
         for (const char* nom : {"ApercuMessage1", "Apercu2", "BApercu", "AjouterFiltre1", "AjouterFiltre2",
                                 "AjouterFiltre3", "BFiltres", "Filtres1", "Filtres2", "AjouterAuxAmis1",
-                                "AjouterAuxAmis2", "Amis1", "ControleAuto1", "EmailsSupprimes1", "Comptes1",
+                                "AjouterAuxAmis2", "Amis1", "Comptes1",
                                 "Options1", "APropos1", "Aide1", "LancerMessagerie1"})
             QVERIFY2(!w.A(nom)->isEnabled(), nom);
-        // The deletion is the check run's own.
+        // The deletion, the journal window and the automatic-check dialog are the window's own.
         QVERIFY(w.A("Supprimer1")->isEnabled());
+        QVERIFY(w.A("ControleAuto1")->isEnabled());
+        QVERIFY(w.A("EmailsSupprimes1")->isEnabled());
 
         int appels = 0;
         w.f.BrancherCommande(Commande::Aide, [&] { ++appels; });
@@ -617,6 +619,24 @@ private slots:
         QCOMPARE(fin.count(), 1);
         QCOMPARE(w.f.Liste().Nombre(), std::size_t(0));
         QVERIFY(!w.f.HideOnClose());
+    }
+
+    void LeTimerDesControlesAutomatiquesSuitLeReglage()
+    {
+        Fenetre w;
+        w.f.Config().ControleAuto = false;
+        w.f.DemarrerControlesAuto();
+        QVERIFY(!w.f.TimerControleAuto()->isActive());
+        QVERIFY(w.f.LNextCheck()->isHidden());
+        w.f.Config().ControleAuto = true;
+        w.f.Config().FrequenceControleAuto = 30;
+        w.f.DemarrerControlesAuto();
+        QVERIFY(w.f.TimerControleAuto()->isActive());
+        QCOMPARE(w.f.TimerControleAuto()->interval(), 10000);
+        QVERIFY(w.f.LNextCheck()->text().startsWith(U("Prochain contrôle : ")));
+        w.f.Config().ControleAuto = false;
+        w.f.MajTimerControleAuto();
+        QVERIFY(!w.f.TimerControleAuto()->isActive());
     }
 
     void LeChargementLitLesComptesEtConstruitLesMenus()

@@ -11,6 +11,8 @@
 #include "ui/tfaide.h"
 #include "ui/tfmain.h"
 
+#include <filesystem>
+
 int main(int argc, char** argv)
 {
     vaskor::Application app(argc, argv);
@@ -42,7 +44,11 @@ int main(int argc, char** argv)
 
     vaskor::EnvironnementConfig environnement;
     environnement.sortieSonPresente = vaskor::SortieAudioDisponible();
-    fenetre.ChargerDonnees(vaskor::DossierProgramme(), environnement);
+    const std::filesystem::path dossier = vaskor::DossierProgramme();
+    fenetre.ChargerDonnees(dossier, environnement);
+    // The scratch folder where the preview saves attachments before they are opened.
+    std::error_code ec;
+    std::filesystem::create_directories(dossier / "temp", ec);
 
     vaskor::TFAide aide(&fenetre);
     fenetre.BrancherCommande(vaskor::Commande::Aide, [&aide] { aide.exec(); });
@@ -55,5 +61,8 @@ int main(int argc, char** argv)
     // close, puts it straight into the tray.
     if (fenetre.Config().MasquerAuLancement) fenetre.close();
     else fenetre.show();
+    // After the window is shown or hidden: a start-up check of a hidden program puts the icon in
+    // the tray first.
+    fenetre.DemarrerControlesAuto();
     return app.exec();
 }
