@@ -1,7 +1,6 @@
 #include "core/texte_date.h"
 #include "engine/controle.h"
-#include "support/fenetre_enregistreuse.h"
-#include "platform/base/transport_tcp.h"
+#include "support/banc_controle.h"
 #include "support/faux_serveur_pop3.h"
 
 #include <gmock/gmock.h>
@@ -14,16 +13,9 @@ using ::testing::IsEmpty;
 
 namespace {
 
-TCompte Compte(const char* description, int port, const char* user = "anne", const char* mdp = "secret",
-               const char* hote = "127.0.0.1")
+TCompte Compte(const char* description, int port, const char* user = "anne", const char* mdp = "secret")
 {
-    TCompte c = TCompte::Vierge();
-    c.Description = description;
-    c.ServeurPOP = hote;
-    c.NomUser = user;
-    c.Password = mdp;
-    c.PortPOP = port;
-    return c;
+    return test::CompteTest(description, port, user, mdp);
 }
 
 TFiltre FiltreSurSujet(const char* contient, TActionFiltre action)
@@ -44,18 +36,8 @@ std::vector<std::string> Entetes(const std::string& de, const std::string& sujet
 }
 
 // The window's data, its client and the check run, as TFMain holds them.
-struct Banc {
-    test::FenetreEnregistreuse fenetre;
-    TIdPOP3 client{[] { return CreerTransportTcp(); }};
-    ListeComptes comptes;
-    ListeFiltres filtres{FiltreSurSujet("SPAM", ActionEffacer), FiltreSurSujet("PUB", ActionMarquer)};
-    ListeAmis amis;
-    TConfig config = ConfigParDefaut();
-    JournalEnAttente journal;
-    ListeMessages liste;
-    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
-
-    Banc() { client.DelaiLectureMaxMs = 10000; }
+struct Banc : test::BancControle {
+    Banc() { filtres = {FiltreSurSujet("SPAM", ActionEffacer), FiltreSurSujet("PUB", ActionMarquer)}; }
 };
 
 // Plays the check of one mailbox whose messages have these subjects and sizes; `supprimes`

@@ -1,6 +1,5 @@
 #include "engine/planificateur.h"
-#include "support/fenetre_enregistreuse.h"
-#include "platform/base/transport_tcp.h"
+#include "support/banc_controle.h"
 #include "support/faux_serveur_pop3.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +11,7 @@ using namespace vaskor;
 namespace {
 
 // The window's data and a clock the test moves by hand.
-struct Banc {
-    test::FenetreEnregistreuse fenetre;
-    TIdPOP3 client{[] { return CreerTransportTcp(); }};
-    ListeComptes comptes;
-    ListeFiltres filtres;
-    ListeAmis amis;
-    TConfig config = ConfigParDefaut();
-    JournalEnAttente journal;
-    ListeMessages liste;
-    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
+struct Banc : test::BancControle {
     Planificateur plan{controle, fenetre, client, liste, config};
     TDateHeure maintenant = EncoderDate(2026, 12, 8) + EncoderHeure(9, 0, 0);
     bool apercu = false;
@@ -149,16 +139,7 @@ TEST(Planificateur, AnAutomaticRunChecksOnlyTheChosenAccountsAndDropsMarkedRowsU
     choisi.Demarrer();
     ignore.Demarrer();
     Banc b;
-    auto compte = [](const char* d, int port) {
-        TCompte c = TCompte::Vierge();
-        c.Description = d;
-        c.ServeurPOP = "127.0.0.1";
-        c.NomUser = "anne";
-        c.Password = "secret";
-        c.PortPOP = port;
-        return c;
-    };
-    b.comptes.Remplacer({compte("Choisi", choisi.Port()), compte("Ignore", ignore.Port())});
+    b.comptes.Remplacer({test::CompteTest("Choisi", choisi.Port()), test::CompteTest("Ignore", ignore.Port())});
     b.comptes.DefinirControleAuto(0, true);
     b.liste.Ajouter(LigneMessage{"x", "marque", "", "1", true, {}});
     b.plan.Demarrer();

@@ -1,7 +1,6 @@
 #include "engine/controle.h"
-#include "support/fenetre_enregistreuse.h"
+#include "support/banc_controle.h"
 #include "mail/echec.h"
-#include "platform/base/transport_tcp.h"
 #include "support/faux_serveur_pop3.h"
 
 #include <gmock/gmock.h>
@@ -13,16 +12,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
-TCompte Compte(const char* description, int port, const char* user)
-{
-    TCompte c = TCompte::Vierge();
-    c.Description = description;
-    c.ServeurPOP = "127.0.0.1";
-    c.NomUser = user;
-    c.Password = "secret";
-    c.PortPOP = port;
-    return c;
-}
+TCompte Compte(const char* description, int port, const char* user) { return test::CompteTest(description, port, user); }
 
 std::vector<std::string> Entetes(int n) { return {"From: x" + std::to_string(n) + "@exemple.fr", "Subject: message " + std::to_string(n)}; }
 
@@ -47,18 +37,7 @@ void ScriptSuppression(FauxServeurPop3& s, int n, long long taille = 100)
     s.Entete(n, Entetes(n)).TailleMessage(n, taille).Suppression(n);
 }
 
-struct Banc {
-    test::FenetreEnregistreuse fenetre;
-    TIdPOP3 client{[] { return CreerTransportTcp(); }};
-    ListeComptes comptes;
-    ListeFiltres filtres;
-    ListeAmis amis;
-    TConfig config = ConfigParDefaut();
-    JournalEnAttente journal;
-    ListeMessages liste;
-    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
-    Banc() { client.DelaiLectureMaxMs = 10000; }
-};
+using Banc = test::BancControle;
 
 }  // namespace
 

@@ -3,8 +3,7 @@
 
 #include "engine/controle.h"
 #include "lab_dovecot.h"
-#include "platform/base/transport_tcp.h"
-#include "support/fenetre_enregistreuse.h"
+#include "support/banc_controle.h"
 #include "support/outils.h"
 
 #include <gmock/gmock.h>
@@ -37,27 +36,14 @@ TFiltre FiltreIdentifiant(const std::string& morceau, TActionFiltre action)
     return f;
 }
 
-struct Banc {
+struct Banc : BancControle {
     LabDovecot lab;
-    FenetreEnregistreuse fenetre;
-    TIdPOP3 client{[] { return CreerTransportTcp(); }};
-    ListeComptes comptes;
-    ListeFiltres filtres;
-    ListeAmis amis;
-    TConfig config = ConfigParDefaut();
-    JournalEnAttente journal;
-    ListeMessages liste;
-    Controleur controle{fenetre, client, {comptes, filtres, amis, config, journal, liste}};
 
     void Compte(const std::string& user)
     {
-        TCompte c = TCompte::Vierge();
-        c.Description = "Dovecot " + user;
-        c.ServeurPOP = lab.Hote();
-        c.NomUser = user;
-        c.Password = lab.MotDePasse(user);
-        c.PortPOP = lab.Port();
-        comptes.Remplacer({c});
+        const std::string description = "Dovecot " + user;
+        comptes.Remplacer({CompteTest(description.c_str(), lab.Port(), user.c_str(), lab.MotDePasse(user).c_str(),
+                                      lab.Hote().c_str())});
     }
     std::vector<std::string> Restants(const std::string& user)
     {

@@ -2,50 +2,15 @@
 // read them from a TOP fetch.
 
 #include "cli/commande.h"
+#include "cli/lecture_message.h"
 #include "mail/echec.h"
 #include "mail/message.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <optional>
 
 namespace {
 
 using namespace vaskor;
-
-// Input is read as UTF-8; a byte that does not begin a valid UTF-8 sequence is a stray 8-bit
-// mail byte and is kept as the code page 1252 byte it already is, rather than lost to a "?".
-Texte EntreeVersCp1252(std::string_view s)
-{
-    Texte r;
-    r.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = 0;
-        if (c >= 0xC2 && c <= 0xDF)
-            n = 2;
-        else if (c >= 0xE0 && c <= 0xEF)
-            n = 3;
-        else if (c >= 0xF0 && c <= 0xF4)
-            n = 4;
-        bool valide = n > 0 && i + n <= s.size();
-        for (std::size_t k = 1; valide && k < n; ++k) valide = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-        if (valide && n >= 3) {
-            // No overlong forms, no surrogates, nothing above U+10FFFF.
-            const auto d = static_cast<unsigned char>(s[i + 1]);
-            if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) || (c == 0xF4 && d > 0x8F))
-                valide = false;
-        }
-        if (valide) {
-            r += Utf8VersCp1252(s.substr(i, n));
-            i += n;
-        } else {
-            r += s[i++];
-        }
-    }
-    return r;
-}
 
 // One output line per field: a decoded CR or LF inside a value must not start a new line.
 Texte SurUneLigne(Texte v)
@@ -73,23 +38,10 @@ int Entetes(cli::Contexte& c)
         c.EcrireErreur("\n");
         return 64;
     }
-    std::string octets;
-    const Texte& nom = a.positionnels[0];
-    if (nom == "-") {
-        octets.assign(std::istreambuf_iterator<char>(c.entree), std::istreambuf_iterator<char>());
-    } else {
-        std::ifstream f(std::filesystem::path(Cp1252VersUtf8(nom)), std::ios::binary);
-        std::ostringstream o;
-        if (f) o << f.rdbuf();
-        if (!f || f.bad()) {
-            c.EcrireErreur("Impossible de lire le fichier "_cp + nom + ".\n");
-            return 1;
-        }
-        octets = o.str();
-    }
-
+    const std::optional<ListeEntetes> lignes = cli::LireBlocEntete(c, a.positionnels[0]);
+    if (!lignes) return 1;
     TIdMessage m;
-    m.Headers = LignesEnteteDepuisTexte(EntreeVersCp1252(octets));
+    m.Headers = *lignes;
     try {
         m.AnalyserEntetes();
     } catch (const Echec& e) {
