@@ -162,3 +162,34 @@ TEST(ControleDovecot, ARefusedPasswordShowsDovecotsText)
     EXPECT_THAT(b.fenetre.messages[0].texte, ::testing::HasSubstr("Authentication failed"));
     EXPECT_FALSE(b.client.IsConnected());
 }
+
+TEST(ControleDovecot, TheCommandLineTakesTheAccountAndItsDecipheredPasswordFromComptesDat)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    ASSERT_TRUE(b.lab.Remplir("emile", 3, kGraine));
+    DossierTemporaire d;
+    const std::string data = " --data '" + d.Chemin().string() + "'";
+    std::string sortie, erreurs;
+    ASSERT_EQ(LancerCli("accounts add" + data + " --description Emile --server " + b.lab.Hote() + " --port " +
+                            std::to_string(b.lab.Port()) + " --user emile",
+                        b.lab.MotDePasse("emile") + "\n", sortie, &erreurs),
+              0)
+        << erreurs;
+    // The password is stored enciphered, never in clear.
+    EXPECT_EQ(LireTout(d.Chemin() / "comptes.dat").find(b.lab.MotDePasse("emile")), std::string::npos);
+
+    ASSERT_EQ(LancerCli("scan --account Emile" + data, "", sortie, &erreurs), 0) << erreurs;
+    const auto lignes = LignesDe(sortie);
+    ASSERT_EQ(lignes.size(), 4u);
+    EXPECT_EQ(lignes[0].substr(0, 2), "3\t");
+
+    // The headless check deletes by filter in the same session, like the window.
+    ASSERT_TRUE(SauverFiltres(d.Chemin(), {FiltreIdentifiant("-1@vaskor", ActionEffacer)}).ok);
+    ASSERT_EQ(LancerCli("check" + data, "", sortie, &erreurs), 0) << erreurs;
+    EXPECT_EQ(LignesDe(sortie).size(), 3u) << sortie;  // two rows and one deleted message
+    EXPECT_THAT(b.Restants("emile"), ElementsAre(Id(2), Id(3)));
+    std::vector<Texte> journal;
+    ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
+    EXPECT_EQ(journal.size(), 1u);
+}
