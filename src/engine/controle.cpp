@@ -244,9 +244,10 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
         const Texte de = TexteAdresse(message_.From);
         const Texte date = TexteDate(message_.Date);
         if (resultat.Verdict == ActionEffacer) {
+            // The journal line only once the server took the DELE: a refused one deleted nothing.
+            client_.DeleteMessage(n);
             d_.journal.Ajouter(LigneJournal(compte.Description.Lire(), de, message_.Subject, date, taille,
                                             resultat.Raison));
-            client_.DeleteMessage(n);
             fenetre_.JouerSon(SonControle::MsgAEffacer);
             continue;
         }

@@ -287,3 +287,24 @@ TEST(ProchainControle, IntervalAndFixedTimeTexts)
     EXPECT_FALSE(LireHeure("12:", h, m));
     EXPECT_FALSE(LireHeure("", h, m));
 }
+
+TEST(ControleCompte, ADeleRefusedByTheServerLeavesNoJournalLine)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret").Stat(2, 300).Liste({100, 200});
+    s.Entete(1, Entetes("a@exemple.fr", "SPAM un")).TailleMessage(1, 100).Suppression(1);
+    s.Entete(2, Entetes("b@exemple.fr", "SPAM deux")).TailleMessage(2, 200).C("DELE 2").S("-ERR message locked");
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    const auto lignes = b.journal.Lignes();
+    ASSERT_EQ(lignes.size(), 1u);  // message 2 is still on the server
+    EXPECT_NE(lignes[0].find("\tSPAM un\t"), std::string::npos);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 127.0.0.1 :-(\r\n->  message locked\r\n)");
+    EXPECT_THAT(b.fenetre.sons, ElementsAre(SonControle::MsgAEffacer));
+    b.client.CloseSession();
+}
