@@ -139,7 +139,16 @@ void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
     }
     fenetre_.ActiverInterface(false);
     if (!ControleAutoEnCours && !ControleTousEnCours) {
-        if (!DemanderSuppressionAvantControle(depuisTray)) {
+        bool continuer = false;
+        try {
+            continuer = DemanderSuppressionAvantControle(depuisTray);
+        } catch (...) {
+            // The deletion asked for could not log in: the failure goes up to the error report,
+            // but the cursor, the commands and the window come back first.
+            fin();
+            throw;
+        }
+        if (!continuer) {
             fin();
             return;
         }

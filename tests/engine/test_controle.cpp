@@ -1,5 +1,6 @@
 #include "core/texte_date.h"
 #include "engine/controle.h"
+#include "mail/echec.h"
 #include "support/banc_controle.h"
 #include "support/faux_serveur_pop3.h"
 
@@ -307,4 +308,24 @@ TEST(ControleCompte, ADeleRefusedByTheServerLeavesNoJournalLine)
     EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 127.0.0.1 :-(\r\n->  message locked\r\n)");
     EXPECT_THAT(b.fenetre.sons, ElementsAre(SonControle::MsgAEffacer));
     b.client.CloseSession();
+}
+
+TEST(ControleCompte, ARefusedLoginOfTheDeletionAskedBeforeTheCheckGivesTheCursorAndTheCommandsBack)
+{
+    FauxServeurPop3 s;
+    s.Accueil().C("USER anne").S("+OK").C("PASS secret").S("-ERR bad password").C("QUIT").AttendreFermeture();
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    LigneMessage marquee{"x", "marque", "", "1", true, {}};
+    marquee.Resume.Compte = b.comptes[0];
+    marquee.Resume.Numero = 1;
+    b.liste.Ajouter(marquee);
+    b.fenetre.reponses.push_back(ReponseMessage::Oui);
+    EXPECT_THROW(b.controle.ControlerCompte(0, true), Echec);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_EQ(b.fenetre.attentes, 0);
+    EXPECT_EQ(b.fenetre.activations.back(), true);
+    EXPECT_EQ(b.fenetre.montrees, 2);  // before the question and at the end, as after any run from the tray
+    EXPECT_FALSE(b.controle.Occupe());
 }

@@ -33,11 +33,12 @@ public:
     bool visible = true;
     int montrees = 0;
     int evenements = 0;
+    int attentes = 0;  // hourglass requests not yet undone
 
     void TexteStatut(int panneau, const Texte& texte) override { statuts[panneau & 3].push_back(texte); }
     void Progression(bool, int, int) override {}
     void TexteCompte(const Texte& texte) override { compte = texte; }
-    void CurseurAttente(bool) override {}
+    void CurseurAttente(bool attente) override { attentes += attente ? 1 : -1; }
     ReponseMessage Question(const Texte&, const Texte& texte, BoutonsMessage, IconeMessage, bool) override
     {
         questions.push_back(texte);
