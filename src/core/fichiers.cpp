@@ -6,8 +6,8 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
-#include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,57 +29,132 @@ fs::path TrouverFichier(const fs::path& dossier, std::string_view nom)
     return exact;
 }
 
-ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* existe)
+ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* existe, std::uintmax_t tailleMax)
 {
     octets.clear();
     std::error_code ec;
     const bool present = fs::exists(chemin, ec);
     if (existe) *existe = present;
     if (!present) return {};
-    std::ifstream f(chemin, std::ios::binary);
-    if (!f) return {false, "Impossible d'ouvrir le fichier "_cp + Nom(chemin) + " : " + Err(errno)};
-    // The stream library throws on a read error (a folder of that name, a failing disk) even
-    // with exceptions off.
+    // Without O_NONBLOCK a pipe put in the file's place would hang the program until some
+    // writer opened it.
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return {false, "Impossible d'ouvrir le fichier "_cp + Nom(chemin) + " : " + Err(errno)};
+    struct stat etat {};
+    if (::fstat(fd, &etat) != 0) {
+        const std::string e = Err(errno);
+        ::close(fd);
+        return {false, "Erreur de lecture du fichier "_cp + Nom(chemin) + " : " + e};
+    }
+    if (!S_ISREG(etat.st_mode)) {
+        ::close(fd);
+        return {false, "Le chemin "_cp + Nom(chemin) + " n'est pas un fichier."};
+    }
+    const auto tropGrand = [&] {
+        ::close(fd);
+        octets.clear();
+        return ResultatFichier{false, "Le fichier "_cp + Nom(chemin) + " est trop grand pour \xEAtre lu."};
+    };
+    if (std::uintmax_t(etat.st_size) > tailleMax) return tropGrand();
     try {
-        octets.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+        octets.reserve(std::size_t(etat.st_size));
+        char tampon[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, tampon, sizeof tampon);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                const std::string e = Err(errno);
+                ::close(fd);
+                octets.clear();
+                return {false, "Erreur de lecture du fichier "_cp + Nom(chemin) + " : " + e};
+            }
+            if (n == 0) break;
+            // The file may grow while it is read.
+            if (octets.size() + std::size_t(n) > tailleMax) return tropGrand();
+            octets.append(tampon, std::size_t(n));
+        }
     } catch (const std::exception&) {
+        ::close(fd);
         octets.clear();
         return {false, "Erreur de lecture du fichier "_cp + Nom(chemin) + "."};
     }
-    if (f.bad()) return {false, "Erreur de lecture du fichier "_cp + Nom(chemin) + "."};
+    ::close(fd);
     return {};
 }
 
-ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets, bool proprietaireSeul)
+namespace {
+
+// Creates a temporary file beside `chemin` that no one else has: O_EXCL, so an existing file of
+// that name (left by a crash, or planted as a link) is never opened and truncated.
+int CreerTemporaire(const fs::path& chemin, mode_t mode, fs::path& temp)
 {
     std::random_device alea;
-    const fs::path temp = chemin.parent_path() /
-                          ("." + chemin.filename().string() + ".tmp" + std::to_string(alea() % 1000000));
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, proprietaireSeul ? 0600 : 0644);
+    for (int essai = 0; essai < 100; ++essai) {
+        temp = chemin.parent_path() / ("." + chemin.filename().string() + ".tmp" + std::to_string(alea() % 1000000));
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Makes the rename itself durable; a folder that cannot be opened or synced (some file systems
+// refuse) changes nothing to the result, the data is already on disk.
+void SynchroniserDossier(const fs::path& dossier)
+{
+    const int fd = ::open(dossier.empty() ? "." : dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets, bool proprietaireSeul)
+{
+    // A file that is replaced keeps its permissions (a journal the user made private stays so);
+    // the accounts file is always its owner's only.
+    mode_t mode = proprietaireSeul ? 0600 : 0644;
+    bool modeExistant = false;
+    struct stat existant {};
+    if (!proprietaireSeul && ::stat(chemin.c_str(), &existant) == 0 && S_ISREG(existant.st_mode)) {
+        mode = existant.st_mode & 0777;
+        modeExistant = true;
+    }
+    fs::path temp;
+    const int fd = CreerTemporaire(chemin, proprietaireSeul ? 0600 : 0644, temp);
     if (fd < 0)
         return {false, "Impossible d'écrire le fichier "_cp + Nom(chemin) + " : " + Err(errno)};
+    const auto echec = [&](int e, const char* debut) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return ResultatFichier{false, debut + Nom(chemin) + " : " + Err(e)};
+    };
+    const std::string impossible = "Impossible d'écrire le fichier "_cp;
     std::size_t ecrit = 0;
     while (ecrit < octets.size()) {
         const ssize_t n = ::write(fd, octets.data() + ecrit, octets.size() - ecrit);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const std::string e = Err(errno);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return {false, "Impossible d'écrire le fichier "_cp + Nom(chemin) + " : " + e};
+            return echec(errno, impossible.c_str());
         }
         ecrit += std::size_t(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const std::string e = Err(errno);
+    // The umask applied at creation is not applied again: the old file's bits are taken as they
+    // were, and the owner-only file gets exactly 0600.
+    if ((modeExistant || proprietaireSeul) && ::fchmod(fd, mode) != 0) return echec(errno, impossible.c_str());
+    if (::fsync(fd) != 0) return echec(errno, impossible.c_str());
+    if (::close(fd) != 0) {
+        const int e = errno;
         ::unlink(temp.c_str());
-        return {false, "Impossible d'écrire le fichier "_cp + Nom(chemin) + " : " + e};
+        return {false, impossible + Nom(chemin) + " : " + Err(e)};
     }
     if (::rename(temp.c_str(), chemin.c_str()) != 0) {
         const std::string e = Err(errno);
         ::unlink(temp.c_str());
         return {false, "Impossible de remplacer le fichier "_cp + Nom(chemin) + " : " + e};
     }
+    SynchroniserDossier(chemin.parent_path());
     return {};
 }
 

@@ -3,6 +3,7 @@
 // temporary file beside them and renamed over the old one, so a crash or a full disk never
 // leaves a torn file.
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -22,11 +23,20 @@ struct ResultatFichier {
     std::string erreur;  // why it failed, in French, for the user
 };
 
+// The largest data file read whole. The record files hold a few kilobytes; one above this is
+// garbage or not ours, and reading it would only cost memory and time.
+inline constexpr std::uintmax_t TailleMaxFichierDonnees = std::uintmax_t(64) << 20;
+
 // Reads the whole file. A missing file is not an error for the caller to show: `existe` tells.
-ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* existe = nullptr);
+// Something that is not a plain file (a folder, a pipe, a device) and a file larger than
+// `tailleMax` are refused with the reason.
+ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* existe = nullptr,
+                            std::uintmax_t tailleMax = TailleMaxFichierDonnees);
 
 // Writes `octets` to a temporary file in the same folder, flushes it to disk and renames it over
-// `chemin`. `proprietaireSeul` creates it readable and writable by its owner only.
+// `chemin`; on any failure the old file is left as it was and the temporary one removed.
+// `proprietaireSeul` makes it readable and writable by its owner only; otherwise a file that is
+// replaced keeps its permissions.
 ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets,
                                       bool proprietaireSeul = false);
 
