@@ -1,6 +1,8 @@
 #include "core/journal.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -56,18 +58,37 @@ Texte LigneJournal(std::string_view compte, std::string_view expediteur, std::st
     return l;
 }
 
-std::vector<Texte> DecouperLignesJournal(std::string_view octets)
+namespace {
+
+// Calls `f(debut, fin)` for each line of `octets`, in order.
+template <typename F>
+void PourChaqueLigne(std::string_view octets, F&& f)
 {
-    std::vector<Texte> lignes;
     std::size_t debut = 0;
     for (std::size_t i = 0; i < octets.size(); ++i) {
         const char c = octets[i];
         if (c != '\r' && c != '\n') continue;
-        lignes.emplace_back(octets.substr(debut, i - debut));
+        f(debut, i);
         if (c == '\r' && i + 1 < octets.size() && octets[i + 1] == '\n') ++i;
         debut = i + 1;
     }
-    if (debut < octets.size()) lignes.emplace_back(octets.substr(debut));
+    if (debut < octets.size()) f(debut, octets.size());
+}
+
+}  // namespace
+
+std::vector<Texte> DecouperLignesJournal(std::string_view octets, std::size_t maxLignes)
+{
+    // Counted first, so that a file of millions of short lines never holds them all at once.
+    std::size_t total = 0;
+    PourChaqueLigne(octets, [&](std::size_t, std::size_t) { ++total; });
+    const std::size_t sautees = total > maxLignes ? total - maxLignes : 0;
+    std::vector<Texte> lignes;
+    lignes.reserve(total - sautees);
+    std::size_t n = 0;
+    PourChaqueLigne(octets, [&](std::size_t debut, std::size_t fin) {
+        if (n++ >= sautees) lignes.emplace_back(octets.substr(debut, fin - debut));
+    });
     return lignes;
 }
 
@@ -122,10 +143,45 @@ RangJournal DecouperLigneJournal(std::string_view ligne)
 ResultatFichier LireJournal(const fs::path& dossier, std::vector<Texte>& lignes)
 {
     lignes.clear();
-    std::string octets;
-    const ResultatFichier r = LireFichier(TrouverFichier(dossier, NomFichierJournal), octets);
-    if (r.ok) lignes = DecouperLignesJournal(octets);
-    return r;
+    const fs::path chemin = TrouverFichier(dossier, NomFichierJournal);
+    std::error_code ec;
+    const auto taille = fs::file_size(chemin, ec);
+    if (ec || taille <= TailleLectureJournal) {
+        // Missing, small, or not a plain file: the whole-file reader says which.
+        std::string octets;
+        const ResultatFichier r = LireFichier(chemin, octets, nullptr, TailleLectureJournal);
+        if (r.ok) lignes = DecouperLignesJournal(octets, LignesLectureJournal);
+        return r;
+    }
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {false, "Impossible d'ouvrir le fichier "_cp + Utf8VersCp1252(chemin.string()) + " : " +
+                           Utf8VersCp1252(std::strerror(errno))};
+    // One byte more than kept, the one before the cut, tells whether the cut falls on a line start.
+    std::string octets(std::size_t(TailleLectureJournal) + 1, '\0');
+    const off_t depart = off_t(taille - TailleLectureJournal - 1);
+    std::size_t lus = 0;
+    while (lus < octets.size()) {
+        const ssize_t n = ::pread(fd, octets.data() + lus, octets.size() - lus, depart + off_t(lus));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int e = errno;
+            ::close(fd);
+            return {false, "Erreur de lecture du fichier "_cp + Utf8VersCp1252(chemin.string()) + " : " +
+                               Utf8VersCp1252(std::strerror(e))};
+        }
+        if (n == 0) break;
+        lus += std::size_t(n);
+    }
+    ::close(fd);
+    octets.resize(lus);
+    // Drop the line the cut went through, with its line end.
+    std::size_t i = 0;
+    while (i < octets.size() && octets[i] != '\r' && octets[i] != '\n') ++i;
+    if (i < octets.size() && octets[i] == '\r' && i + 1 < octets.size() && octets[i + 1] == '\n') ++i;
+    lignes = DecouperLignesJournal(std::string_view(octets).substr(std::min(i + 1, octets.size())),
+                                   LignesLectureJournal);
+    return {};
 }
 
 ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAttente& enAttente,

@@ -8,6 +8,7 @@
 #include "core/texte.h"
 
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -28,8 +29,14 @@ Texte LigneJournal(std::string_view compte, std::string_view expediteur, std::st
                    std::string_view date, std::int64_t taille, std::string_view raison);
 
 // The lines of the journal file: a line ends at CR LF, a lone CR or a lone LF; text after the
-// last line end is one more line.
-std::vector<Texte> DecouperLignesJournal(std::string_view octets);
+// last line end is one more line. Only the last `maxLignes` lines are kept.
+std::vector<Texte> DecouperLignesJournal(std::string_view octets, std::size_t maxLignes = std::numeric_limits<std::size_t>::max());
+
+// Only the most recent lines of the journal ever matter (a save keeps at most 1500), so a file
+// that grew far beyond that, by hand or by another program, is read from its end: at most its
+// last TailleLectureJournal bytes (the line cut there is dropped) and LignesLectureJournal lines.
+inline constexpr std::uintmax_t TailleLectureJournal = std::uintmax_t(16) << 20;
+inline constexpr std::size_t LignesLectureJournal = 100000;
 // The file's bytes: every line followed by CR LF.
 std::string AssemblerLignesJournal(const std::vector<Texte>& lignes);
 
@@ -58,8 +65,8 @@ struct RangJournal {
 };
 RangJournal DecouperLigneJournal(std::string_view ligne);
 
-// Reads the journal file of the folder (found whatever its letter case); a missing file is an
-// empty journal.
+// Reads the journal file of the folder (found whatever its letter case), its most recent lines as
+// above; a missing file is an empty journal.
 ResultatFichier LireJournal(const fs::path& dossier, std::vector<Texte>& lignes);
 
 // What the journal window shows: the file's lines, then a copy of the pending ones.

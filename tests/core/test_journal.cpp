@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
 using namespace vaskor;
@@ -163,4 +164,41 @@ TEST(JournalEnAttente, AppendsFromOneThreadAreSeenWholeByAReaderOnAnother)
     }
     ecrivain.join();
     EXPECT_EQ(j.Nombre(), 2000u);
+}
+
+TEST(FichierJournal, AHugeFileIsReadFromItsEndAndTheSaveKeepsItsMostRecentLines)
+{
+    test::DossierTemporaire d;
+    // Far more than any save leaves: lines of 15 bytes past the read limit, the cut falling
+    // inside a line.
+    std::string gros;
+    const std::size_t nombre = std::size_t(TailleLectureJournal / 15) + 1000;
+    gros.reserve(nombre * 15);
+    for (std::size_t i = 0; i < nombre; ++i) {
+        char ligne[16];
+        std::snprintf(ligne, sizeof ligne, "%012zu\t\r\n", i);
+        gros.append(ligne, 15);
+    }
+    test::EcrireTout(d.Chemin() / "MAILS_SUPPRIMES.DAT", gros);
+
+    std::vector<Texte> lues;
+    ASSERT_TRUE(LireJournal(d.Chemin(), lues).ok);
+    ASSERT_EQ(lues.size(), LignesLectureJournal);
+    char derniere[16];
+    std::snprintf(derniere, sizeof derniere, "%012zu\t", nombre - 1);
+    EXPECT_EQ(lues.back(), derniere);
+
+    const std::vector<Texte> nouvelles = Numerotees("n", 3);
+    ASSERT_TRUE(EnregistrerJournal(d.Chemin(), nouvelles, 5).ok);
+    char avant[16];
+    std::snprintf(avant, sizeof avant, "%012zu\t", nombre - 2);
+    EXPECT_EQ(test::LireTout(d.Chemin() / "MAILS_SUPPRIMES.DAT"),
+              AssemblerLignesJournal({avant, derniere, nouvelles[0], nouvelles[1], nouvelles[2]}));
+
+    // Millions of empty lines keep only the last ones in memory.
+    test::EcrireTout(d.Chemin() / "MAILS_SUPPRIMES.DAT", std::string(3'000'000, '\n') + "fin\t");
+    ASSERT_TRUE(LireJournal(d.Chemin(), lues).ok);
+    ASSERT_EQ(lues.size(), LignesLectureJournal);
+    EXPECT_EQ(lues.back(), "fin\t");
+    EXPECT_EQ(DecouperLignesJournal("a\r\nb\rc\nd", 2), (std::vector<Texte>{"c", "d"}));
 }
