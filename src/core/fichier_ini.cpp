@@ -96,7 +96,9 @@ bool LireEntierIni(std::string_view valeur, std::int32_t& resultat)
 {
     const std::string_view v = Rogner(valeur);
     if (v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
-        const std::string_view chiffres = v.substr(2);
+        std::string_view chiffres = v.substr(2);
+        // Leading zeros do not count towards the eight digits: "0x000000001" is 1.
+        while (chiffres.size() > 1 && chiffres.front() == '0') chiffres.remove_prefix(1);
         if (chiffres.size() > 8) return false;
         std::uint32_t n = 0;
         for (char c : chiffres) {

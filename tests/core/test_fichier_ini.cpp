@@ -89,6 +89,8 @@ TEST(FichierIni, IntegersAreDecimalOrHexadecimalAfter0x)
         {"-2147483648", true, -2147483647 - 1}, {"-2147483649", false, 0}, {"", false, 0},
         {"-", false, 0},            {"1.5", false, 0},           {"12abc", false, 0},
         {"99999999999999999999", false, 0}, {"012", true, 12},
+        // Leading zeros are not digits that could overflow.
+        {"0x000000001", true, 1},   {"0x000000000FFFFFFFF", true, -1}, {"0x0000100000000", false, 0},
     };
     for (const Cas& c : cas) {
         std::int32_t n = 0;
