@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -179,47 +180,72 @@ void TCipherManager::DecodeFile(const std::filesystem::path& source, const std::
     const bool surPlace = destinationVide || destination == source ||
                           (std::filesystem::exists(destination, ec) && std::filesystem::equivalent(source, destination, ec));
 
+    // Without O_NONBLOCK a pipe named as the source would hang the window until a writer came.
     Descripteur entree;
-    entree.fd = ::open(source.c_str(), (surPlace ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    entree.fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (entree.fd < 0) throw ErreurChiffrement("Impossible d'ouvrir le fichier "_cp + NomCp(source) + " : " + ErreurSysteme(errno));
-    Descripteur sortie;
-    if (!surPlace) {
-        sortie.fd = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (sortie.fd < 0)
-            throw ErreurChiffrement("Impossible de créer le fichier "_cp + NomCp(destination) + " : " + ErreurSysteme(errno));
-    }
-    const int fdSortie = surPlace ? entree.fd : sortie.fd;
+    struct stat etatSource {};
+    if (::fstat(entree.fd, &etatSource) != 0 || !S_ISREG(etatSource.st_mode))
+        throw ErreurChiffrement("Impossible d'ouvrir le fichier "_cp + NomCp(source) + " : " + ErreurSysteme(EINVAL));
+
+    // The clear bytes go to a new file beside the target, renamed over it once whole: a failure
+    // half-way (a full disk, a read error) leaves the enciphered source and an existing
+    // destination as they were. Deciphering in place replaces the file the source names, through
+    // its links, and keeps its permissions.
+    std::filesystem::path cible = surPlace ? std::filesystem::canonical(source, ec) : destination;
+    if (surPlace && ec) cible = source;
     const std::filesystem::path& nomSortie = surPlace ? source : destination;
+    const mode_t mode = surPlace ? (etatSource.st_mode & 0777) : 0666;
+    std::filesystem::path temp;
+    Descripteur sortie;
+    std::random_device alea;
+    for (int essai = 0; essai < 100 && sortie.fd < 0; ++essai) {
+        temp = cible.parent_path() / ("." + cible.filename().string() + ".tmp" + std::to_string(alea() % 1000000));
+        sortie.fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (sortie.fd < 0 && errno != EEXIST) break;
+    }
+    if (sortie.fd < 0)
+        throw ErreurChiffrement("Impossible de créer le fichier "_cp + NomCp(nomSortie) + " : " + ErreurSysteme(errno));
+    const auto echec = [&](const char* debut, const std::filesystem::path& nom, int err) {
+        ReinitialiserFeedback();
+        ::close(std::exchange(sortie.fd, -1));
+        ::unlink(temp.c_str());
+        return ErreurChiffrement(Utf8VersCp1252(debut) + NomCp(nom) + " : " + ErreurSysteme(err));
+    };
+    if (surPlace && ::fchmod(sortie.fd, mode) != 0) throw echec("Erreur d'écriture du fichier ", nomSortie, errno);
 
     std::array<char, TaillePiece> piece;
-    off_t position = 0;
     ReinitialiserFeedback();
     for (;;) {
-        const ssize_t lus = ::pread(entree.fd, piece.data(), piece.size(), position);
+        const ssize_t lus = ::read(entree.fd, piece.data(), piece.size());
         if (lus < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ReinitialiserFeedback();
-            throw ErreurChiffrement("Erreur de lecture du fichier "_cp + NomCp(source) + " : " + ErreurSysteme(err));
+            throw echec("Erreur de lecture du fichier ", source, errno);
         }
         if (lus == 0) break;
         DecodeBuffer(piece.data(), piece.data(), std::size_t(lus));
         std::size_t ecrits = 0;
         while (ecrits < std::size_t(lus)) {
-            const ssize_t n = ::pwrite(fdSortie, piece.data() + ecrits, std::size_t(lus) - ecrits, position + off_t(ecrits));
+            const ssize_t n = ::write(sortie.fd, piece.data() + ecrits, std::size_t(lus) - ecrits);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                const int err = errno;
-                ReinitialiserFeedback();
-                throw ErreurChiffrement("Erreur d'écriture du fichier "_cp + NomCp(nomSortie) + " : " + ErreurSysteme(err));
+                throw echec("Erreur d'écriture du fichier ", nomSortie, errno);
             }
             ecrits += std::size_t(n);
         }
-        position += lus;
     }
     ReinitialiserFeedback();
-    if (!surPlace && ::close(std::exchange(sortie.fd, -1)) != 0)
-        throw ErreurChiffrement("Erreur d'écriture du fichier "_cp + NomCp(destination) + " : " + ErreurSysteme(errno));
+    if (::fsync(sortie.fd) != 0) throw echec("Erreur d'écriture du fichier ", nomSortie, errno);
+    if (::close(std::exchange(sortie.fd, -1)) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        throw ErreurChiffrement("Erreur d'écriture du fichier "_cp + NomCp(nomSortie) + " : " + ErreurSysteme(err));
+    }
+    if (::rename(temp.c_str(), cible.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        throw ErreurChiffrement("Impossible de créer le fichier "_cp + NomCp(nomSortie) + " : " + ErreurSysteme(err));
+    }
 }
 
 }  // namespace vaskor

@@ -58,8 +58,10 @@ public:
     // "Input is not an valid MIME Base 64 Format." for a character outside the accepted set.
     Texte DecodeString(std::string_view texte);
     // Deciphers a file into another one, or in place when `destination` is the source itself or
-    // blank. Throws ErreurChiffrement with the system's reason when a file cannot be opened,
-    // created, read or written.
+    // blank. The clear bytes are written to a temporary file renamed over the target when whole,
+    // so a failure leaves the source and an existing destination unchanged. Throws
+    // ErreurChiffrement with the system's reason when a file cannot be opened, created, read or
+    // written.
     void DecodeFile(const std::filesystem::path& source, const std::filesystem::path& destination);
 
     // The chaining over `n` bytes from the current Feedback; `source` and `destination` may be

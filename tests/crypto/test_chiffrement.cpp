@@ -6,10 +6,14 @@
 #include <cryptopp/twofish.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace vaskor;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -304,5 +308,46 @@ TEST(TCipherManager, DecodeFileDeciphersIntoAnotherFileOrInPlace)
 
     EXPECT_THROW(c.DecodeFile(d.Chemin() / "absent", cible), ErreurChiffrement);
     EXPECT_THROW(c.DecodeFile(source, d.Chemin() / "absent" / "x"), ErreurChiffrement);
+    EXPECT_EQ(test::LireTout(source), clair);
+}
+
+TEST(TCipherManager, DecodeFileThatFailsHalfWayLeavesTheSourceAndTheOldDestinationAsTheyWere)
+{
+    test::DossierTemporaire d;
+    TCipherManager c;
+    c.InitKey("k");
+    const std::string chiffre = Suite(10000, 7);
+    const auto source = d.Chemin() / "piece.crp";
+    const auto cible = d.Chemin() / "piece.txt";
+    test::EcrireTout(source, chiffre);
+    test::EcrireTout(cible, "ancienne version");
+    fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
+
+    {
+        // Files cannot grow past 5000 bytes, as on a full disk: the write fails half-way.
+        const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit ancienne{};
+        getrlimit(RLIMIT_FSIZE, &ancienne);
+        rlimit limite = ancienne;
+        limite.rlim_cur = 5000;
+        setrlimit(RLIMIT_FSIZE, &limite);
+        EXPECT_THROW(c.DecodeFile(source, cible), ErreurChiffrement);
+        EXPECT_THROW(c.DecodeFile(source, source), ErreurChiffrement);
+        setrlimit(RLIMIT_FSIZE, &ancienne);
+        std::signal(SIGXFSZ, ancienSignal);
+    }
+    EXPECT_EQ(test::LireTout(cible), "ancienne version");
+    EXPECT_EQ(test::LireTout(source), chiffre);
+    EXPECT_EQ(std::distance(fs::directory_iterator(d.Chemin()), {}), 2);  // no temporary left
+
+    // In place through a link: the file it names is deciphered, and keeps its permissions.
+    fs::create_symlink(source, d.Chemin() / "lien.crp");
+    c.DecodeFile(d.Chemin() / "lien.crp", "");
+    EXPECT_TRUE(fs::is_symlink(d.Chemin() / "lien.crp"));
+    EXPECT_EQ(fs::status(source).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    c.ReinitialiserFeedback();
+    std::string clair = chiffre;
+    c.DecodeBuffer(clair.data(), clair.data(), clair.size());
+    c.ReinitialiserFeedback();
     EXPECT_EQ(test::LireTout(source), clair);
 }
