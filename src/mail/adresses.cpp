@@ -18,6 +18,17 @@ std::string_view RognerBlancsTabs(std::string_view s)
     return s.substr(d, f - d);
 }
 
+// Trims blanks and control characters in place. The name only ever grows at its end, so once
+// trimmed it never again starts with a blank: a text with thousands of "<" costs no more than
+// its length, where copying the trimmed name at each one cost the square of it.
+void RognerEnPlace(Texte& s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.pop_back();
+    std::size_t d = 0;
+    while (d < s.size() && static_cast<unsigned char>(s[d]) <= 32) ++d;
+    if (d > 0) s.erase(0, d);
+}
+
 std::string_view SansBlancsDevant(std::string_view s)
 {
     std::size_t d = 0;
@@ -108,7 +119,7 @@ TElementAdresse AnalyserAdresse(std::string_view texte)
             break;
         case '<':
             e.Name += avant;
-            e.Name = Texte(Rogner(e.Name));
+            RognerEnPlace(e.Name);
             chevrons = true;
             dansAdresse = true;
             reste = apres;

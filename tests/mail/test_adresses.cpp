@@ -88,3 +88,15 @@ TEST(AnalyserListeAdresses, SplitsAtCommasOutsideQuotesAndCommentsAndDropsGroupN
     EXPECT_EQ(textes("  "), V{});
     EXPECT_EQ(textes("\"a\\\"b\" <x@y.fr>"), V{"\"a\\\"b\" <x@y.fr>"});
 }
+
+TEST(AnalyserAdresse, ThousandsOfBracketsInOneHeaderStayLinear)
+{
+    // Each "<" trims the name gathered so far; doing that by copying made such a From cost the
+    // square of its length.
+    Texte beaucoup;
+    for (int i = 0; i < 200000; ++i) beaucoup += "a <>";
+    const TElementAdresse e = AnalyserAdresse(beaucoup);
+    EXPECT_EQ(e.Name, Texte(200000, 'a'));
+    EXPECT_EQ(e.Address, "");
+    EXPECT_EQ(AnalyserListeAdresses(beaucoup).size(), 1u);
+}
