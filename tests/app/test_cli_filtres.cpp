@@ -169,4 +169,12 @@ TEST(CliClassify, UnreadableInputAndBadArguments)
     EXPECT_NE(err, "");
     EXPECT_EQ(LancerCli("classify " + Data(x.d), "", out, &err), 64);
     EXPECT_EQ(LancerCli("classify - --size 12x " + Data(x.d), "", out, &err), 64);
+
+    // An endless or huge input is refused at 64 MiB instead of filling the memory.
+    EXPECT_EQ(LancerCli("classify /dev/zero " + Data(x.d), "", out, &err), 1);
+    EXPECT_NE(err.find("64 Mo"), std::string::npos) << err;
+    EXPECT_EQ(out, "");
+    std::filesystem::resize_file(x.d.Chemin() / "bad.eml", (std::uintmax_t(64) << 20) + 1);
+    EXPECT_EQ(LancerCli("classify " + (x.d.Chemin() / "bad.eml").string() + " " + Data(x.d), "", out, &err), 1);
+    EXPECT_NE(err.find("64 Mo"), std::string::npos) << err;
 }
