@@ -84,13 +84,10 @@ std::optional<TDateHeure> LireDateHeure(std::string_view s, std::string_view& zo
     const long long jour = EntierOu(partieJour, 1);
 
     std::string_view reste = s;
-    std::string_view partieAnnee = Prendre(reste, " ");
-    long long annee = EntierOu(partieAnnee, 1900);
-    if (annee == 1900) {
-        // No blank after the year: the whole remaining text is the year, and stays as the rest.
-        annee = EntierOu(s, 1900);
-        reste = s;
-    }
+    const std::optional<long long> lue = LireEntier(Prendre(reste, " "));
+    // A stray word where the year should be: the text after it is tried as the year, and
+    // stays the rest. A year written 1900 is taken as it is, so that its time still follows.
+    long long annee = lue ? *lue : EntierOu(reste, 1900);
     if (annee < 80)
         annee += 2000;
     else if (annee < 100)

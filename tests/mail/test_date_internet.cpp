@@ -63,6 +63,10 @@ TEST(DateInternet, ReadsTheUsualShapesAndGivesTheOriginForWhatItCannotRead)
         {"30 Jun 2015 23:59:60 +0000", "2015-07-01 00:00:00"},
         {"Mon, 1 Jan 3609 00:00:00 +0000", "3609-01-01 00:00:00"},
         {"xx Sep 2004 10:20:30 +0000", "2004-09-01 10:20:30"},  // an unreadable day is the 1st
+        // A year written 1900 keeps the time after it; a word where the year should be is skipped.
+        {"Mon, 1 Jan 1900 10:20:30 +0000", "1900-01-01 10:20:30"},
+        {"1 Jan 1900 +0100", "1899-12-31 23:00:00"},
+        {"7 Sep vers 2004", "2004-09-07 00:00:00"},
         {"", "1899-12-30 00:00:00"},
         {"n'importe quoi", "1899-12-30 00:00:00"},
         {"7 Foo 2004 10:00:00 +0100", "1899-12-30 00:00:00"},
