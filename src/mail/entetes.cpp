@@ -11,19 +11,26 @@ namespace {
 
 bool EstBlancOuControle(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// True when the line's name (its text before the first ":") is `nom`, ASCII case ignored.
-// A name never holds ":", so a wanted name that does matches no line.
-bool NomCorrespond(std::string_view ligne, std::string_view nom)
+// Where the value of the line starts when the line's name (its text before the first ":") is
+// `nom`, ASCII case ignored; npos otherwise. A name never holds ":", so a wanted name that does
+// matches no line. A line without ":" has an empty name, and all of it is its value.
+std::size_t DebutValeur(std::string_view ligne, std::string_view nom)
 {
-    return ligne.size() > nom.size() && ligne[nom.size()] == ':' && EgalSansCasse(ligne.substr(0, nom.size()), nom);
+    if (nom.empty()) {
+        if (!ligne.empty() && ligne[0] == ':') return 1;
+        return ligne.find(':') == std::string_view::npos ? 0 : std::string_view::npos;
+    }
+    if (ligne.size() > nom.size() && ligne[nom.size()] == ':' && EgalSansCasse(ligne.substr(0, nom.size()), nom))
+        return nom.size() + 1;
+    return std::string_view::npos;
 }
 
-// The value of the line at `i` with its continuation lines, as one text. The value is
-// right-trimmed in place before each join, so a header folded over thousands of lines costs
-// time in proportion to its length.
-Texte ValeurDepliee(const ListeEntetes& entetes, std::size_t i, std::size_t longueurNom)
+// The value of the line at `i` (from `debut`) with its continuation lines, as one text. The
+// value is right-trimmed in place before each join, so a header folded over thousands of lines
+// costs time in proportion to its length.
+Texte ValeurDepliee(const ListeEntetes& entetes, std::size_t i, std::size_t debut)
 {
-    Texte valeur(std::string_view(entetes[i]).substr(longueurNom + 1));
+    Texte valeur(std::string_view(entetes[i]).substr(std::min(debut, entetes[i].size())));
     for (std::size_t j = i + 1; j < entetes.size(); ++j) {
         const Texte& suite = entetes[j];
         if (suite.empty() || (suite[0] != ' ' && suite[0] != '\t')) break;
@@ -174,15 +181,19 @@ private:
 
 Texte LireValeurEntete(const ListeEntetes& entetes, std::string_view nom)
 {
-    for (std::size_t i = 0; i < entetes.size(); ++i)
-        if (NomCorrespond(entetes[i], nom)) return ValeurDepliee(entetes, i, nom.size());
+    for (std::size_t i = 0; i < entetes.size(); ++i) {
+        const std::size_t d = DebutValeur(entetes[i], nom);
+        if (d != std::string_view::npos) return ValeurDepliee(entetes, i, d);
+    }
     return {};
 }
 
 void LireValeurEntete(const ListeEntetes& entetes, std::string_view nom, std::vector<Texte>& cible)
 {
-    for (std::size_t i = 0; i < entetes.size(); ++i)
-        if (NomCorrespond(entetes[i], nom)) cible.push_back(ValeurDepliee(entetes, i, nom.size()));
+    for (std::size_t i = 0; i < entetes.size(); ++i) {
+        const std::size_t d = DebutValeur(entetes[i], nom);
+        if (d != std::string_view::npos) cible.push_back(ValeurDepliee(entetes, i, d));
+    }
 }
 
 Texte DecoderEntete(std::string_view texte)

@@ -38,6 +38,12 @@ TEST(LireValeurEntete, FindsTheFirstLineOfThatNameAndJoinsItsFoldedLines)
     std::vector<Texte> toutes{"avant"};
     LireValeurEntete(h, "Subject", toutes);
     EXPECT_EQ(toutes, (std::vector<Texte>{"avant", "Hello world", "second"}));
+
+    // A line without ":" has an empty name, and all of it is its value (a filter file may name
+    // no header).
+    std::vector<Texte> sansNom;
+    LireValeurEntete(ListeEntetes{"A: 1", "sans nom", "\tsuite", ": vide", "B: 2"}, "", sansNom);
+    EXPECT_EQ(sansNom, (std::vector<Texte>{"sans nom suite", "suite", "vide"}));
 }
 
 TEST(LireValeurEntete, AHeaderFoldedOverThousandsOfLinesIsJoinedWhole)
