@@ -108,16 +108,17 @@ void SynchroniserDossier(const fs::path& dossier)
     ::close(fd);
 }
 
-}  // namespace
-
-ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets, bool proprietaireSeul)
+// `modele` is the file whose permissions the new one takes when it exists: the one replaced, or
+// the copy under another letter case that the new one supersedes.
+ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets, bool proprietaireSeul,
+                                 const fs::path& modele)
 {
     // A file that is replaced keeps its permissions (a journal the user made private stays so);
     // the accounts file is always its owner's only.
     mode_t mode = proprietaireSeul ? 0600 : 0644;
     bool modeExistant = false;
     struct stat existant {};
-    if (!proprietaireSeul && ::stat(chemin.c_str(), &existant) == 0 && S_ISREG(existant.st_mode)) {
+    if (!proprietaireSeul && ::stat(modele.c_str(), &existant) == 0 && S_ISREG(existant.st_mode)) {
         mode = existant.st_mode & 0777;
         modeExistant = true;
     }
@@ -158,12 +159,20 @@ ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view o
     return {};
 }
 
+}  // namespace
+
+ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets, bool proprietaireSeul)
+{
+    return EcrireAvecModele(chemin, octets, proprietaireSeul, chemin);
+}
+
 ResultatFichier EcrireFichierDonnees(const fs::path& dossier, std::string_view nom, std::string_view octets,
                                      bool proprietaireSeul)
 {
     const fs::path autre = TrouverFichier(dossier, nom);
     const fs::path cible = dossier / fs::path(std::string(nom));
-    ResultatFichier r = EcrireFichierAtomique(cible, octets, proprietaireSeul);
+    std::error_code ec;
+    ResultatFichier r = EcrireAvecModele(cible, octets, proprietaireSeul, fs::exists(cible, ec) ? cible : autre);
     if (r.ok && autre != cible) {
         std::error_code ec;
         fs::remove(autre, ec);

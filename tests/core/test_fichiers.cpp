@@ -67,6 +67,14 @@ TEST(Fichiers, AReplacedFileKeepsItsPermissionsAndTheAccountsFileIsAlwaysTheOwne
     ASSERT_TRUE(EcrireFichierAtomique(journal, "b\r\n").ok);
     EXPECT_EQ(Droits(journal), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
+    // A copy under another letter case hands its permissions to the file that supersedes it.
+    test::EcrireTout(d.Chemin() / "VASKOR.INI", "[a]\r\n");
+    fs::permissions(d.Chemin() / "VASKOR.INI", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(EcrireFichierDonnees(d.Chemin(), "vaskor.ini", "[b]\r\n").ok);
+    EXPECT_FALSE(fs::exists(d.Chemin() / "VASKOR.INI"));
+    EXPECT_EQ(Droits(d.Chemin() / "vaskor.ini"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::remove(d.Chemin() / "vaskor.ini");
+
     // An accounts file brought over readable by everyone is closed on its next save.
     const fs::path comptes = d.Chemin() / "comptes.dat";
     test::EcrireTout(comptes, "x");
