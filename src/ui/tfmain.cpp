@@ -577,9 +577,12 @@ void TFMain::Masquer() { close(); }
 void TFMain::PasserDansLeTray()
 {
     QAction* controler2 = menus_->Controler2()->menuAction();
+    const bool libre = !ClientConnecte();
     controler2->setVisible(comptes_.Nombre() > 0);
-    controler2->setEnabled(!ClientConnecte());
-    if (quitter2_) quitter2_->setEnabled(controler2->isEnabled());
+    controler2->setEnabled(libre);
+    // Not controler2->isEnabled(): Qt reports a hidden action as disabled, and without accounts
+    // the tray would then offer no way to quit.
+    if (quitter2_) quitter2_->setEnabled(libre);
     emit IconeTrayVisible(true);
     MajIconeTray(EtatTrayCourant());
     hide();

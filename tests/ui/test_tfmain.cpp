@@ -668,6 +668,22 @@ private slots:
                  (QStringList{U("Bureau"), U("Perso"), U("-"), U("Tous les comptes")}));
         QVERIFY(w.f.Email1()->isVisible());
     }
+
+    void SansCompteLeQuitterDuTrayResteDisponibleQuandLaFenetreSeMasque()
+    {
+        Fenetre w;
+        QAction quitter2(QStringLiteral("Quitter"));
+        w.f.DefinirQuitterTray(&quitter2);
+        w.f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.f));
+        w.A("Masquer1")->trigger();
+        QVERIFY(!w.f.isVisible());
+        // "Contrôler" is hidden without accounts; the tray must still offer a way to quit.
+        QVERIFY(!w.f.MenuControlerTray()->menuAction()->isVisible());
+        QVERIFY(quitter2.isEnabled());
+        w.f.DefinirHideOnClose(false);
+        w.f.close();
+    }
 };
 
 VASKOR_TEST_QT(TestTFMain)
