@@ -119,22 +119,23 @@ std::string Utf8VersCp1252(std::string_view s)
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
         int suite = 0;
-        char32_t cp = 0;
+        char32_t cp = 0, minimum = 0;
         if (c < 0x80) { r += char(c); ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { suite = 1; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { suite = 2; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { suite = 3; cp = c & 0x07; }
+        if ((c & 0xE0) == 0xC0) { suite = 1; cp = c & 0x1F; minimum = 0x80; }
+        else if ((c & 0xF0) == 0xE0) { suite = 2; cp = c & 0x0F; minimum = 0x800; }
+        else if ((c & 0xF8) == 0xF0) { suite = 3; cp = c & 0x07; minimum = 0x10000; }
         else { r += '?'; ++i; continue; }
-        if (i + suite >= s.size()) { r += '?'; break; }  // sequence cut short at the end
+        // A sequence cut short (by the end or by a byte that does not continue it) gives one "?"
+        // and the bytes after it are read again, so an ASCII letter there is not lost.
         bool bon = true;
         for (int k = 1; k <= suite; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) { bon = false; break; }
-            cp = (cp << 6) | (d & 0x3F);
+            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) { bon = false; break; }
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         }
         if (!bon) { r += '?'; ++i; continue; }
         i += suite + 1;
-        const int b = Cp1252Depuis(cp);
+        // An overlong form is not the character it spells (a hidden "/" or line feed).
+        const int b = cp < minimum ? -1 : Cp1252Depuis(cp);
         r += b < 0 ? '?' : char(b);
     }
     return r;

@@ -22,6 +22,9 @@ TEST(Cp1252, CharactersOutsideTheCodePageAndBrokenUtf8BecomeQuestionMarks)
 {
     EXPECT_EQ(Utf8VersCp1252("a\u4E2Db"), "a?b");
     EXPECT_EQ(Utf8VersCp1252("a\xC3"), "a?");
+    EXPECT_EQ(Utf8VersCp1252("\xE2" "A"), "?A");  // a cut sequence does not swallow what follows
+    EXPECT_EQ(Utf8VersCp1252("\xE2\x82" "A"), "??A");
+    EXPECT_EQ(Utf8VersCp1252("\xC0\x8A" "b\xE0\x80\xAF"), "?b?");  // overlong forms
     EXPECT_EQ(Utf8VersCp1252("\xFF" "b"), "?b");
     EXPECT_EQ("Déjà"_cp, "D\xE9j\xE0");
 }
