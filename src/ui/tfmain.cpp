@@ -449,6 +449,8 @@ void TFMain::ActiverInterface(bool actif)
     for (QAction* a : cmd_->BoutonsOutils()) cmd_->Activer(a, actif);
     lvMsg_->setEnabled(actif);
     if (quitter2_) quitter2_->setEnabled(actif);
+    // The tray's "Contrôler" too: while the window is hidden the tray menu is the way in.
+    menus_->Controler2()->menuAction()->setEnabled(actif);
     for (QAction* a : menuBar()->actions()) {
         if (a->menu()) ActiverMenu(*cmd_, a->menu(), actif);
     }
@@ -577,7 +579,9 @@ void TFMain::Masquer() { close(); }
 void TFMain::PasserDansLeTray()
 {
     QAction* controler2 = menus_->Controler2()->menuAction();
-    const bool libre = !ClientConnecte();
+    // Hidden in the middle of an operation (between two accounts no session is open), the tray
+    // must not start a check or quit either.
+    const bool libre = interfaceActive_ && !ClientConnecte();
     controler2->setVisible(comptes_.Nombre() > 0);
     controler2->setEnabled(libre);
     // Not controler2->isEnabled(): Qt reports a hidden action as disabled, and without accounts
@@ -634,6 +638,9 @@ void TFMain::MontrerFenetre()
 
 void TFMain::Quitter()
 {
+    // A check or a deletion lets the window process its events; quitting under it would free
+    // the rows and the session it works on.
+    if (controleur_->Occupe()) return;
     if (liste_.NombreMarques() > 0) {
         // A question that deletes on the servers offers "Non" by default.
         const ReponseMessage r = Question("Confirmation",
@@ -744,12 +751,15 @@ void TFMain::FocusListe()
 
 void TFMain::ControlerCompte(int position, bool depuisTray)
 {
-    if (position < 0) return;
+    // The tray menu stays within reach during a run of a hidden window (an automatic check): a
+    // second run would take over the session of the first.
+    if (position < 0 || controleur_->Occupe()) return;
     SousRapport([&] { controleur_->ControlerCompte(static_cast<std::size_t>(position), depuisTray); });
 }
 
 void TFMain::ControlerTousLesComptes()
 {
+    if (controleur_->Occupe()) return;
     SousRapport([&] { controleur_->ControlerTousLesComptes(); });
 }
 

@@ -29,6 +29,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
+#include <utility>
+
 using namespace vaskor;
 using vaskor::test::Compte;
 using vaskor::test::Ligne;
@@ -683,6 +686,61 @@ private slots:
         QVERIFY(quitter2.isEnabled());
         w.f.DefinirHideOnClose(false);
         w.f.close();
+    }
+
+    void PendantUnControleLeMenuDuTrayNeLanceNiControleNiFin()
+    {
+        // A check lets the window process its events (network waits, questions): the tray menu,
+        // still reachable while the window is hidden, must not start a second run or quit.
+        struct BoitesReentrantes : test::BoitesScriptees {
+            using test::BoitesScriptees::BoitesScriptees;
+            std::function<void()> pendant;
+            ReponseMessage Question(QWidget* p, const Texte& titre, const Texte& texte, BoutonsMessage boutons,
+                                    IconeMessage icone, bool defautNon) override
+            {
+                if (auto f = std::exchange(pendant, nullptr)) f();
+                return test::BoitesScriptees::Question(p, titre, texte, boutons, icone, defautNon);
+            }
+        };
+        std::deque<ReponseMessage> reponses{ReponseMessage::Annuler};
+        std::vector<test::QuestionPosee> posees;
+        auto boites = std::make_unique<BoitesReentrantes>(&reponses, &posees);
+        BoitesReentrantes* b = boites.get();
+        TFMain f;
+        f.DefinirBoites(std::move(boites));
+        QAction quitter2(QStringLiteral("Quitter"));
+        f.DefinirQuitterTray(&quitter2);
+        QObject::connect(&quitter2, &QAction::triggered, &f, &TFMain::Quitter);
+        f.DefinirComptes({Compte("A"), Compte("B")});
+        f.Liste().Ajouter(Ligne("Anne", "Sujet", 40000, 10, true, 1));
+        f.MajActions(false);
+        QSignalSpy fin(&f, &TFMain::FinDemandee);
+        QMenu* controler1 = f.findChild<QMenu*>(QStringLiteral("Controler1"));
+        // The run of one account asks its question with the commands already off; the
+        // all-accounts run asks before, but is under way all the same.
+        for (QAction* entree : {controler1->actions().first(), controler1->actions().last()}) {
+            posees.clear();
+            reponses = {ReponseMessage::Annuler};
+            const bool unCompte = entree == controler1->actions().first();
+            bool pendantLeControle = false;
+            b->pendant = [&] {
+                pendantLeControle = true;
+                if (unCompte) {
+                    QVERIFY(!f.MenuControlerTray()->menuAction()->isEnabled());
+                    QVERIFY(!quitter2.isEnabled());
+                }
+                // Even reached some other way, neither does anything.
+                f.MenuControlerTray()->actions()[0]->trigger();
+                f.MenuControlerTray()->actions().last()->trigger();
+                f.Quitter();
+            };
+            entree->trigger();
+            QVERIFY(pendantLeControle);
+            QCOMPARE(posees.size(), std::size_t(1));  // only the run's own question
+            QCOMPARE(fin.count(), 0);
+            QCOMPARE(f.Liste().Nombre(), std::size_t(1));
+        }
+        QVERIFY(f.MenuControlerTray()->menuAction()->isEnabled());
     }
 };
 
