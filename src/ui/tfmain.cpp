@@ -599,8 +599,9 @@ void TFMain::closeEvent(QCloseEvent* e)
         return;
     }
     if (hideOnClose_) {
-        PasserDansLeTray();
         e->ignore();
+        if (trayDisponible_()) PasserDansLeTray();
+        else showMinimized();
         return;
     }
     e->accept();
@@ -609,7 +610,8 @@ void TFMain::closeEvent(QCloseEvent* e)
 void TFMain::changeEvent(QEvent* e)
 {
     QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && hideOnClose_) {
+    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && hideOnClose_ &&
+        trayDisponible_()) {
         // A minimised window goes to the tray instead; the state change is finished first.
         QTimer::singleShot(0, this, &TFMain::SurMinimisation);
     }
@@ -630,6 +632,7 @@ void TFMain::showEvent(QShowEvent* e)
 
 void TFMain::MontrerFenetre()
 {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

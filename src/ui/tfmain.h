@@ -94,6 +94,10 @@ public:
     void DefinirMenuControlerTray(QMenu* controler2);
     // The tray menu's "Quitter" (Quitter2): the window enables and disables it with the others.
     void DefinirQuitterTray(QAction* quitter2) { quitter2_ = quitter2; }
+    // Whether the desktop shows tray icons now. Many desktops show none: hiding the window there
+    // would leave no way back to it, so "Masquer", Esc, the close button and minimising then
+    // minimise the window to the task bar instead.
+    void DefinirTrayDisponible(std::function<bool()> disponible) { trayDisponible_ = std::move(disponible); }
     // Replaces the message boxes (tests answer the questions this way).
     void DefinirBoites(std::unique_ptr<BoitesMessage> boites);
     BoitesMessage& Boites() { return *boites_; }
@@ -243,6 +247,7 @@ private:
     std::map<Commande, std::function<void()>> travaux_;
     bool interfaceActive_ = true;
     bool hideOnClose_ = true;
+    std::function<bool()> trayDisponible_ = [] { return true; };
     int etatTray_ = 0;
     Texte serveurTray_;
     int attentes_ = 0;

@@ -688,6 +688,35 @@ private slots:
         w.f.close();
     }
 
+    void SansZoneDeNotificationLaFenetreSeReduitAuLieuDeDisparaitre()
+    {
+        Fenetre w;
+        w.f.DefinirComptes({Compte("Maison")});
+        w.f.DefinirTrayDisponible([] { return false; });
+        w.f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.f));
+        int iconeAjoutee = 0;
+        QObject::connect(&w.f, &TFMain::IconeTrayVisible, &w.f, [&](bool v) { iconeAjoutee += v; });
+        for (const char* comment : {"Masquer", "close"}) {
+            if (QByteArray(comment) == "Masquer") w.A("Masquer1")->trigger();
+            else w.f.close();
+            QVERIFY2(w.f.isVisible(), comment);
+            QVERIFY2(w.f.isMinimized(), comment);
+            QCOMPARE(iconeAjoutee, 0);
+            w.f.MontrerFenetre();
+            QVERIFY(!w.f.isMinimized());
+        }
+        // Minimised by the desktop, it stays minimised in the task bar.
+        w.f.setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(w.f.isVisible());
+        QVERIFY(w.f.isMinimized());
+        QCOMPARE(iconeAjoutee, 0);
+        w.f.DefinirHideOnClose(false);
+        w.f.close();
+    }
+
     void PendantUnControleLeMenuDuTrayNeLanceNiControleNiFin()
     {
         // A check lets the window process its events (network waits, questions): the tray menu,

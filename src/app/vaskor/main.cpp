@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     vaskor::TFMain fenetre;
     fenetre.DefinirMenuControlerTray(tray.MenuControler());
     fenetre.DefinirQuitterTray(tray.ActionQuitter());
+    fenetre.DefinirTrayDisponible(&vaskor::IconeTray::Disponible);
     QObject::connect(&fenetre, &vaskor::TFMain::IconeTrayVisible, &tray,
                      [&tray](bool visible) { visible ? tray.Ajouter() : tray.Retirer(); });
     QObject::connect(&fenetre, &vaskor::TFMain::IconeTrayModifiee, &tray, &vaskor::IconeTray::MajIconeTray);
@@ -58,7 +59,7 @@ int main(int argc, char** argv)
     });
 
     // Started hidden: the window is closed before it was ever shown, which, since it hides on
-    // close, puts it straight into the tray.
+    // close, puts it straight into the tray (or minimised, on a desktop without one).
     if (fenetre.Config().MasquerAuLancement) fenetre.close();
     else fenetre.show();
     // After the window is shown or hidden: a start-up check of a hidden program puts the icon in

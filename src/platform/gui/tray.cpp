@@ -41,6 +41,8 @@ IconeTray::~IconeTray()
     icone_ = nullptr;
 }
 
+bool IconeTray::Disponible() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
 QString IconeTray::TexteInfobulle(int etat, const QString& serveur, int nbMessages)
 {
     QString t;

@@ -25,6 +25,9 @@ public:
     explicit IconeTray(QObject* parent = nullptr);
     ~IconeTray() override;
 
+    // Whether the desktop shows tray icons at this moment (many show none without an extension).
+    static bool Disponible();
+
     // The tip of a state: 0 "Vaskor"; 1 "Vaskor - Contrôle de " + server + "..."; 2 "Vaskor - Aucun
     // message", "Vaskor - Un message" or "Vaskor - " + count + " messages". Cut to 63 characters.
     static QString TexteInfobulle(int etat, const QString& serveur, int nbMessages);
