@@ -102,13 +102,18 @@ bool Controleur::DemanderSuppressionAvantControle(bool depuisTray)
         BoutonsMessage::OuiNonAnnuler, IconeMessage::Question, true);
     if (r == ReponseMessage::Annuler) return false;
     if (r == ReponseMessage::Oui) {
-        SupprimerMarques();
+        Supprimer();
         fenetre_.ActiverInterface(false);
     }
     return true;
 }
 
 void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
+{
+    if (!Occupe()) ControlerUnCompte(indice, depuisTray);
+}
+
+void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
 {
     const Occupation occupation(occupe_);
     fenetre_.CurseurAttente(true);
@@ -281,6 +286,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
 
 void Controleur::ControlerTousLesComptes()
 {
+    if (Occupe()) return;
     const Occupation occupation(occupe_);
     if (!ControleAutoEnCours && !DemanderSuppressionAvantControle(false)) return;
     ControleTousEnCours = true;
@@ -288,7 +294,7 @@ void Controleur::ControlerTousLesComptes()
     std::int64_t total = 0;
     TailleBoite = 0;
     for (std::size_t i = 0; i < d_.comptes.Nombre(); ++i) {
-        if (!ControleAutoEnCours || d_.comptes[i].ControleAuto != 0) ControlerCompte(i);
+        if (!ControleAutoEnCours || d_.comptes[i].ControleAuto != 0) ControlerUnCompte(i, false);
         total += TailleBoite;
         TailleBoite = 0;
         fenetre_.TraiterEvenements();
@@ -317,6 +323,11 @@ bool Controleur::MessageInchange(const LigneMessage& ligne)
 }
 
 void Controleur::SupprimerMarques()
+{
+    if (!Occupe()) Supprimer();
+}
+
+void Controleur::Supprimer()
 {
     const Occupation occupation(occupe_);
     changesGardes_ = 0;

@@ -55,6 +55,8 @@ public:
     // this platform.
     std::function<bool()> ConnexionInternet = [] { return true; };
 
+    // These three do nothing while a run is going on (Occupe): the run processes the window's
+    // events, and the tray's check menu stays usable meanwhile.
     // The run of one account (its position in the account list).
     void ControlerCompte(std::size_t indice, bool depuisTray = false);
     // Every account in turn; with ControleAutoEnCours, only those with ControleAuto set.
@@ -89,6 +91,8 @@ private:
         ~Occupation() { --n; }
     };
 
+    void ControlerUnCompte(std::size_t indice, bool depuisTray);
+    void Supprimer();
     void ReceptionEntetes(int nombre, const TCompte& compte);
     void ViderListe();
     // The question asked before a check when rows are marked. False: the run stops (Cancel).

@@ -329,3 +329,30 @@ TEST(ControleCompte, ARefusedLoginOfTheDeletionAskedBeforeTheCheckGivesTheCursor
     EXPECT_EQ(b.fenetre.montrees, 2);  // before the question and at the end, as after any run from the tray
     EXPECT_FALSE(b.controle.Occupe());
 }
+
+TEST(ControleCompte, NoOtherRunStartsFromTheEventsProcessedDuringARun)
+{
+    // The tray's check menu is not disabled while a run goes on: choosing an entry there must not
+    // start a second run on the same client in the middle of the first one.
+    FauxServeurPop3 s, autre;
+    ScriptControle(s, {"un", "deux"}, {100, 200}, {});
+    s.Demarrer();
+    autre.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("A", s.Port()), Compte("B", autre.Port(), "bruno")});
+    int tentatives = 0;
+    b.fenetre.pendantEvenements = [&] {
+        if (!b.client.IsConnected()) return;
+        ++tentatives;
+        b.controle.ControlerCompte(1);
+        b.controle.ControlerTousLesComptes();
+        b.controle.SupprimerMarques();
+    };
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    EXPECT_GT(tentatives, 0);
+    EXPECT_EQ(autre.ConnexionsAcceptees(), 0);
+    EXPECT_EQ(b.liste.Nombre(), 2u);
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());  // not even "Aucun message marqué pour suppression."
+}

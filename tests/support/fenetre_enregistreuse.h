@@ -6,6 +6,7 @@
 #include "engine/liste_messages.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,13 @@ public:
         serveursTray.push_back(serveur);
     }
     void JouerSon(SonControle son) override { sons.push_back(son); }
-    void TraiterEvenements() override { ++evenements; }
+    // What the window's event loop does meanwhile (a timer tick, a menu chosen...).
+    std::function<void()> pendantEvenements;
+    void TraiterEvenements() override
+    {
+        ++evenements;
+        if (pendantEvenements) pendantEvenements();
+    }
     bool FenetreVisible() const override { return visible; }
     void MontrerFenetre() override { ++montrees; }
     void LabelProchainControle(bool v, const Texte& texte) override
