@@ -3,6 +3,7 @@
 #include "ui/boites_message.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
+#include "ui/vue_messages.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,7 +50,10 @@ TFMailsSupp::TFMailsSupp(fs::path dossier, const JournalEnAttente& journal, Boit
     entete->setSectionsMovable(false);
     entete->setStretchLastSection(false);
     entete->setSortIndicatorShown(false);
-    for (int i = 0; i < ModeleJournal::NombreColonnes; ++i) entete->resizeSection(i, ModeleJournal::Largeurs[i]);
+    // The dates are written with the time, like the message list's: the column widens with the
+    // desktop's font rather than cut the time.
+    for (int i = 0; i < ModeleJournal::NombreColonnes; ++i)
+        entete->resizeSection(i, i == 3 ? LargeurColonneDate(lvMailsSupp_) : ModeleJournal::Largeurs[i]);
     connect(entete, &QHeaderView::sectionClicked, this, &TFMailsSupp::LVMailsSuppColumnClick);
     // The selected row stays highlighted when the focus goes to the button.
     QPalette p = lvMailsSupp_->palette();
@@ -72,7 +76,7 @@ TFMailsSupp::TFMailsSupp(fs::path dossier, const JournalEnAttente& journal, Boit
     disposition->addLayout(boutons);
 
     int largeur = 0;
-    for (int l : ModeleJournal::Largeurs) largeur += l;
+    for (int i = 0; i < ModeleJournal::NombreColonnes; ++i) largeur += entete->sectionSize(i);
     resize(largeur + 40, 360);
 }
 

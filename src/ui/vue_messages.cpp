@@ -12,6 +12,14 @@
 
 namespace vaskor {
 
+int LargeurColonneDate(const QWidget* vue)
+{
+    const Texte exemple = TexteDate(EncoderDate(2000, 12, 28) + EncoderHeure(20, 58, 58));
+    const int texte = vue->fontMetrics().horizontalAdvance(VersQString(exemple)) +
+                      2 * vue->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    return std::max(120, texte);
+}
+
 VueMessages::VueMessages(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("LVMsg"));
@@ -38,9 +46,7 @@ void VueMessages::setModel(QAbstractItemModel* model)
     QTreeView::setModel(model);
     // 120 pixels hold a date and a time in a small 96-dpi font; larger desktop fonts would cut
     // the time, so the column widens to what a full date text needs.
-    const Texte exemple = TexteDate(EncoderDate(2000, 12, 28) + EncoderHeure(20, 58, 58));
-    const int date = fontMetrics().horizontalAdvance(VersQString(exemple)) + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-    const int largeurs[] = {200, 250, std::max(120, date), 60};
+    const int largeurs[] = {200, 250, LargeurColonneDate(this), 60};
     for (int i = 0; i < 4; ++i) header()->resizeSection(i, largeurs[i]);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit SelectionChangee(LigneSelectionnee()); });

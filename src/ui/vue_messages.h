@@ -8,6 +8,10 @@ namespace vaskor {
 
 class ModeleMessages;
 
+// The width of a "Date" column: 120 pixels, or what a full date and time need in `vue`'s font
+// when that is more (a large desktop font would cut the time otherwise).
+int LargeurColonneDate(const QWidget* vue);
+
 class VueMessages : public QTreeView {
     Q_OBJECT
 public:
