@@ -357,10 +357,26 @@ void Controleur::Supprimer()
         fenetre_.MajActions(false);
     };
 
+    // Told once per run, also when a refused login ends the run: the list is emptied either way,
+    // and the user must not believe those messages gone.
+    auto avisChanges = [&] {
+        if (changesGardes_ == 0) return;
+        fenetre_.Message(TitreInformation(),
+                         (changesGardes_ == 1
+                              ? Texte("Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 supprim\xE9.")
+                              : std::to_string(changesGardes_) +
+                                    " messages ont chang\xE9 sur le serveur depuis le contr\xF4le : ils n'ont pas \xE9t\xE9 supprim\xE9s.") +
+                             "\r\nFaites un nouveau contr\xF4le avant de les supprimer.",
+                         IconeMessage::Information);
+    };
+
     try {
         for (std::size_t k = d_.liste.Nombre(); k-- > 0;) {
-            if (!d_.liste[k].Marque) continue;
-            const TCompte& compte = d_.liste[k].Resume.Compte;
+            // The window processes its events during the walk: work on a copy of the row, and
+            // skip positions that no longer exist.
+            if (k >= d_.liste.Nombre() || !d_.liste[k].Marque) continue;
+            const LigneMessage ligne = d_.liste[k];
+            const TCompte& compte = ligne.Resume.Compte;
             const Texte hote = compte.ServeurPOP.Lire();
             if (hote != client_.Host || compte.NomUser.Lire() != client_.Username) {
                 if (client_.IsConnected()) client_.CloseSession();
@@ -382,7 +398,6 @@ void Controleur::Supprimer()
                 fenetre_.Progression(true, static_cast<int>(marques), position);
                 fenetre_.TraiterEvenements();
                 fenetre_.TexteStatut(0, "Suppression du message n\xB0 " + std::to_string(k + 1));
-                const LigneMessage& ligne = d_.liste[k];
                 if (!MessageInchange(ligne)) {
                     ++changesGardes_;
                     continue;
@@ -393,7 +408,7 @@ void Controleur::Supprimer()
                 const Texte raison = ligne.Resume.Raison.empty() ? Texte("-") : ligne.Resume.Raison;
                 d_.journal.Ajouter(LigneJournal(compte.Description.Lire(), ligne.De, ligne.Sujet, ligne.Date,
                                                 LireTaille(ligne.Taille), raison));
-                d_.liste.Retirer(k);
+                if (k < d_.liste.Nombre()) d_.liste.Retirer(k);
             } catch (const Echec& e) {
                 Texte texte, titre = TitreErreur();
                 switch (e.Genre()) {
@@ -407,21 +422,18 @@ void Controleur::Supprimer()
                 case GenreEchec::Autre: texte = "Erreur lors de la suppression d'un message :-("; break;
                 }
                 fenetre_.Message(titre, texte, IconeMessage::Avertissement);
+            } catch (const std::exception&) {
+                fenetre_.Message(TitreErreur(), "Erreur lors de la suppression d'un message :-(",
+                                 IconeMessage::Avertissement);
             }
         }
     } catch (...) {
         nettoyage();
+        avisChanges();
         throw;
     }
     nettoyage();
-    if (changesGardes_ > 0)
-        fenetre_.Message(TitreInformation(),
-                         (changesGardes_ == 1
-                              ? Texte("Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 supprim\xE9.")
-                              : std::to_string(changesGardes_) +
-                                    " messages ont chang\xE9 sur le serveur depuis le contr\xF4le : ils n'ont pas \xE9t\xE9 supprim\xE9s.") +
-                             "\r\nFaites un nouveau contr\xF4le avant de les supprimer.",
-                         IconeMessage::Information);
+    avisChanges();
 }
 
 }  // namespace vaskor

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace vaskor;
 using test::FauxServeurPop3;
 using ::testing::IsEmpty;
@@ -147,4 +149,76 @@ TEST(Suppression, ARefusedLoginReachesTheCallerAfterTheCleanup)
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_EQ(b.liste.Nombre(), 0u);
     EXPECT_EQ(b.fenetre.activations.back(), true);
+}
+
+TEST(Suppression, TheWalkGoesOnFromItsOwnCopyWhenTheListChangesWhileEventsAreProcessed)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret");
+    ScriptSuppression(s, 3);  // the row in hand when the list is emptied; the other two are gone
+    s.Quitter();
+    s.Demarrer();
+    Banc b;
+    const TCompte a = Compte("A", s.Port(), "anne");
+    for (int n = 1; n <= 3; ++n) b.liste.Ajouter(Ligne(a, n, true));
+    b.fenetre.pendantEvenements = [&] {
+        if (b.client.IsConnected()) b.liste.Vider();
+    };
+    EXPECT_NO_THROW(b.controle.SupprimerMarques());
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    ASSERT_EQ(b.journal.Nombre(), 1u);
+    EXPECT_EQ(b.journal.Lignes()[0], "A\tx3@exemple.fr\tmessage 3\t07/09/2004 10:20:30\t100\t-\t");
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());
+}
+
+TEST(Suppression, AnyOtherFailureOnOneRowIsReportedAndTheWalkGoesOn)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret");
+    ScriptSuppression(s, 1);  // row 2 fails before its TOP
+    s.Quitter();
+    s.Demarrer();
+    Banc b;
+    const TCompte a = Compte("A", s.Port(), "anne");
+    for (int n = 1; n <= 2; ++n) b.liste.Ajouter(Ligne(a, n, true));
+    bool premiere = true;
+    b.fenetre.pendantEvenements = [&] {
+        // At the first row's own event processing, after the status shows its server.
+        if (!premiere || b.fenetre.DernierStatut(3).rfind("Serveur : ", 0) != 0) return;
+        premiere = false;
+        throw std::runtime_error("plus de m\xE9moire");
+    };
+    EXPECT_NO_THROW(b.controle.SupprimerMarques());
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].titre, "Erreur");
+    EXPECT_EQ(b.fenetre.messages[0].texte, "Erreur lors de la suppression d'un message :-(");
+    EXPECT_EQ(b.journal.Nombre(), 1u);
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+}
+
+TEST(Suppression, KeptMessagesAreStillToldWhenARefusedLoginEndsTheRun)
+{
+    FauxServeurPop3 zoe, bruno;
+    // Grouped by server then user: "zoe" comes last, so the walk meets her row first.
+    zoe.Connexion("zoe", "secret").C("TOP 1 0").S("-ERR no such message").Quitter();
+    bruno.Accueil().C("USER bruno").S("+OK").C("PASS secret").S("-ERR bad password").C("QUIT").AttendreFermeture();
+    zoe.Demarrer();
+    bruno.Demarrer();
+    Banc b;
+    b.liste.Ajouter(Ligne(Compte("B", bruno.Port(), "bruno"), 1, true));
+    b.liste.Ajouter(Ligne(Compte("Z", zoe.Port(), "zoe"), 1, true));
+    EXPECT_THROW(b.controle.SupprimerMarques(), Echec);
+    EXPECT_TRUE(zoe.AttendreFin());
+    EXPECT_TRUE(bruno.AttendreFin());
+    EXPECT_THAT(zoe.Ecarts(), IsEmpty());
+    EXPECT_THAT(bruno.Ecarts(), IsEmpty());
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte,
+              "Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 supprim\xE9.\r\n"
+              "Faites un nouveau contr\xF4le avant de les supprimer.");
+    EXPECT_EQ(b.liste.Nombre(), 0u);
+    EXPECT_EQ(b.journal.Nombre(), 0u);
 }
