@@ -80,8 +80,14 @@ Controleur::Controleur(FenetreControle& fenetre, TIdPOP3& client, DonneesControl
 void Controleur::BrancherEvenements()
 {
     client_.OnStatus = [this](StatutPop3, const Texte& texte) { fenetre_.TexteStatut(0, texte); };
-    client_.OnConnected = [this] { fenetre_.MajIconeTray(1, client_.Host); };
-    client_.OnDisconnected = [this] { fenetre_.MajIconeTray(d_.liste.Vide() ? 0 : 2); };
+    client_.OnConnected = [this] {
+        sessionLaissee_ = false;
+        fenetre_.MajIconeTray(1, client_.Host);
+    };
+    client_.OnDisconnected = [this] {
+        sessionLaissee_ = false;
+        fenetre_.MajIconeTray(d_.liste.Vide() ? 0 : 2);
+    };
     client_.Attente = [this] { fenetre_.TraiterEvenements(); };
 }
 
@@ -209,6 +215,7 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
     } catch (const Echec& e) {
         ++ComptesEnEchec;
         // The session stays open: the next run closes it, and its QUIT commits what was deleted.
+        sessionLaissee_ = client_.IsConnected();
         if (!ControleAutoEnCours) {
             Texte texte;
             switch (e.Genre()) {
@@ -223,6 +230,7 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
         fenetre_.TexteCompte({});
     } catch (const std::exception&) {
         ++ComptesEnEchec;
+        sessionLaissee_ = client_.IsConnected();
         if (!ControleAutoEnCours)
             fenetre_.Message(TitreInformation(), Rogne("Impossible de se connecter \xE0 " + hote + " :-("),
                              IconeMessage::Avertissement);

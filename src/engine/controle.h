@@ -68,6 +68,10 @@ public:
     // can arrive in the middle of it, even between two accounts or during a question).
     bool Occupe() const { return occupe_ > 0; }
 
+    // The open session is one that a failed check left open (the next run's QUIT commits what
+    // it deleted); no operation is using the client.
+    bool SessionLaissee() const { return sessionLaissee_; }
+
     // Shows the next-check label after a check that was not automatic.
     void MajProchainControle();
 
@@ -84,6 +88,7 @@ private:
     DonneesControle d_;
     TIdMessage message_;
     int changesGardes_ = 0;
+    bool sessionLaissee_ = false;
     int occupe_ = 0;
     struct Occupation {
         int& n;

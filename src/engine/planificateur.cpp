@@ -52,8 +52,11 @@ void Planificateur::ControleAutomatique()
 void Planificateur::Executer(bool demarrage)
 {
     // A run of any kind already going on (connected or not: between two accounts, during a
-    // question) would be entered a second time from its own event processing.
-    if (client_.IsConnected() || controle_.ControleAutoEnCours || controle_.Occupe()) return;
+    // question) would be entered a second time from its own event processing. A session that a
+    // failed check left open is no operation going on: refusing for it would stop the automatic
+    // checks for good, and the run closes it first anyway.
+    const bool clientPris = client_.IsConnected() && !controle_.SessionLaissee();
+    if (clientPris || controle_.ControleAutoEnCours || controle_.Occupe()) return;
     if (!demarrage && ApercuVisible()) return;
     if (!config_.ControleAuto) return;
 

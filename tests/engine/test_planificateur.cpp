@@ -183,3 +183,31 @@ TEST(Planificateur, ATickArrivingWhileAManualRunProcessesEventsDoesNotStartASeco
     EXPECT_EQ(pendant, 0);
     EXPECT_EQ(b.liste.Nombre(), 1u);
 }
+
+TEST(Planificateur, ASessionLeftOpenByAFailedCheckDoesNotStopTheAutomaticChecks)
+{
+    test::FauxServeurPop3 s;
+    s.Connexion("anne", "secret").Stat(2, 300).Liste({100, 200});
+    s.Entete(1, {"From: a@exemple.fr", "Subject: un"}).TailleMessage(1, 100);
+    s.C("TOP 2 0").S("-ERR no such message");
+    // The next automatic check closes the session left open, then checks again.
+    s.C("QUIT").S("+OK").AttendreFermeture();
+    s.NouvelleConnexion().Connexion("anne", "secret").Stat(0, 0).Liste({}).Quitter();
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({test::CompteTest("Maison", s.Port())});
+    b.comptes.DefinirControleAuto(0, true);
+    b.plan.Demarrer();
+    b.A(9, 30, 0);
+    b.plan.Tick();
+    EXPECT_EQ(b.Controles(), 1);
+    EXPECT_TRUE(b.client.IsConnected());
+    EXPECT_TRUE(b.controle.SessionLaissee());
+    b.A(10, 0, 5);
+    b.plan.Tick();
+    EXPECT_EQ(b.Controles(), 2);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_TRUE(s.Ecarts().empty());
+    EXPECT_FALSE(b.client.IsConnected());
+    EXPECT_FALSE(b.controle.SessionLaissee());
+}
