@@ -231,9 +231,13 @@ void TIdPOP3::FetchHeaderLines(int n, ListeEntetes& lignes)
     GardeTravail garde{baseTravail_};
     DebutTravail();
     Commande("TOP " + std::to_string(n) + " 0");
+    std::size_t taille = 0;
     for (;;) {
         const std::string_view l = LireLigne();
         if (l == ".") break;
+        taille += l.size() + 2;
+        if (taille > TailleMaxEntete)
+            throw Echec(GenreEchec::Autre, "Bloc d'entête du message "_cp + std::to_string(n) + " trop long.");
         // The blank line that ends the header block is not a header line.
         if (!l.empty()) lignes.emplace_back(l);
     }

@@ -39,6 +39,9 @@ public:
     // The longest wait for the server's next bytes before the operation fails with
     // "Le serveur ne répond plus."; 0 or less waits for ever.
     int DelaiLectureMaxMs = 60000;
+    // The most bytes a header block may hold (lines with their CR LF). No mailer writes a header
+    // near this size; a server that streams lines without the final "." must not fill the memory.
+    std::size_t TailleMaxEntete = 64u << 20;
 
     std::function<void(StatutPop3 code, const Texte& texte)> OnStatus;
     std::function<void()> OnConnected;

@@ -46,7 +46,8 @@ bool AnalyseurReponse::AjouterLigne(std::string_view ligne)
         return true;
     }
     r_.Lignes.emplace_back(texteDe(ligne));
-    if (ligne.size() >= 4 && ligne[3] == ' ' && EgalSansCasse(ligne.substr(0, 3), std::string_view(tete_, 3))) {
+    if (r_.Lignes.size() >= kLignesMaxSuite ||
+        (ligne.size() >= 4 && ligne[3] == ' ' && EgalSansCasse(ligne.substr(0, 3), std::string_view(tete_, 3)))) {
         suite_ = false;
         return true;
     }

@@ -3,6 +3,7 @@
 
 #include "core/texte.h"
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct ReponsePop3 {
 
 class AnalyseurReponse {
 public:
+    // A "xxx-" reply ends after this many lines even without its "xxx " line: its status word
+    // is never "+OK" nor "-ERR", so it fails whatever follows, and a server that never sends the
+    // closing line must not fill the memory.
+    static constexpr std::size_t kLignesMaxSuite = 100;
+
     // Starts a new reply, keeping the storage of the previous one.
     void Recommencer();
     // Gives the next line read. Returns true when the reply is complete.

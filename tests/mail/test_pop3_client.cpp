@@ -252,6 +252,27 @@ TEST(TIdPOP3, AHeaderLineOf16385BytesFails)
     EXPECT_TRUE(s.AttendreFin());
 }
 
+TEST(TIdPOP3, AHeaderBlockLargerThanTheBoundFailsInsteadOfFillingTheMemory)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret")
+        .C("TOP 1 0")
+        .Brut("+OK\r\nSubject: 1234567890\r\nFrom: a@b.fr\r\n\r\n.\r\n")  // 37 bytes with the blank line
+        .C("TOP 2 0")
+        .Brut("+OK\r\nSubject: 1234567890\r\nFrom: ab@c.fr\r\n\r\n.\r\n");
+    s.Demarrer();
+    TIdPOP3 c;
+    Journal j;
+    Brancher(c, j);
+    c.Port = s.Port();
+    c.TailleMaxEntete = 37;
+    c.OpenSession();
+    TIdMessage m;
+    EXPECT_TRUE(c.FetchHeaderBlock(1, m));
+    EXPECT_EQ(Echoue([&] { c.FetchHeaderBlock(2, m); }), "autre|0|" + "Bloc d'entête du message 2 trop long."_cp);
+    EXPECT_TRUE(s.AttendreFin());
+}
+
 TEST(TIdPOP3, AConnectionClosedInTheMiddleOfAReplyFailsAndTheSessionThenClosesQuietly)
 {
     FauxServeurPop3 s;

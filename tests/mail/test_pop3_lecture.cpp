@@ -153,3 +153,13 @@ TEST(AnalyseurReponse, TheErrorMessageIsEveryTextLineFollowedByCrLf)
     EXPECT_EQ(a.Resultat().Premiere(), "");
     EXPECT_EQ(a.Resultat().Message(), "\r\n");
 }
+
+TEST(AnalyseurReponse, AContinuedReplyWithoutItsClosingLineEndsAfterAHundredLines)
+{
+    AnalyseurReponse a;
+    ASSERT_FALSE(a.AjouterLigne("+OK-sans fin"));
+    std::size_t lignes = 1;
+    while (!a.AjouterLigne("encore") && lignes < 100000) ++lignes;
+    EXPECT_EQ(lignes + 1, AnalyseurReponse::kLignesMaxSuite);
+    EXPECT_THROW(a.Resultat(), Echec);
+}
