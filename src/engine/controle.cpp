@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace vaskor {
 
@@ -180,7 +181,9 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
         client_.OpenSession();
         if (client_.IsConnected()) {
             const int nombre = client_.CountMessages();
-            const std::int64_t taille = client_.TotalMailboxSize();
+            std::int64_t taille = client_.TotalMailboxSize();
+            // A listing whose sizes add up below zero says nothing about the mailbox.
+            if (taille < 0) taille = -1;
             bool arret = false;
             if (taille == -1) {
                 if (ControleAutoEnCours) {
@@ -298,12 +301,19 @@ void Controleur::ControlerTousLesComptes()
     const Occupation occupation(occupe_);
     if (!ControleAutoEnCours && !DemanderSuppressionAvantControle(false)) return;
     ControleTousEnCours = true;
+    // Left set by a failure escaping the run, the flag would keep every later check of one
+    // account from asking, clearing the list and giving the commands back.
+    struct FinTous {
+        bool& drapeau;
+        ~FinTous() { drapeau = false; }
+    } finTous{ControleTousEnCours};
     ViderListe();
     std::int64_t total = 0;
     TailleBoite = 0;
     for (std::size_t i = 0; i < d_.comptes.Nombre(); ++i) {
         if (!ControleAutoEnCours || d_.comptes[i].ControleAuto != 0) ControlerUnCompte(i, false);
-        total += TailleBoite;
+        // Servers report what they like: the sum stops at the largest size rather than wrap.
+        if (__builtin_add_overflow(total, TailleBoite, &total)) total = std::numeric_limits<std::int64_t>::max();
         TailleBoite = 0;
         fenetre_.TraiterEvenements();
     }

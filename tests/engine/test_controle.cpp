@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace vaskor;
 using test::FauxServeurPop3;
 using ::testing::ElementsAre;
@@ -355,4 +357,60 @@ TEST(ControleCompte, NoOtherRunStartsFromTheEventsProcessedDuringARun)
     EXPECT_EQ(autre.ConnexionsAcceptees(), 0);
     EXPECT_EQ(b.liste.Nombre(), 2u);
     EXPECT_THAT(b.fenetre.messages, IsEmpty());  // not even "Aucun message marqué pour suppression."
+}
+
+TEST(ControleTous, HostileMailboxSizesNeitherWrapTheTotalNorShowBelowZero)
+{
+    {
+        FauxServeurPop3 s1, s2;
+        s1.Connexion("anne", "secret").Stat(0, 0).Liste({9000000000000000000LL}).Quitter();
+        s2.Connexion("bruno", "secret").Stat(0, 0).Liste({9000000000000000000LL}).Quitter();
+        s1.Demarrer();
+        s2.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("A", s1.Port()), Compte("B", s2.Port(), "bruno")});
+        b.controle.ControlerTousLesComptes();
+        EXPECT_TRUE(s1.AttendreFin());
+        EXPECT_TRUE(s2.AttendreFin());
+        EXPECT_EQ(b.fenetre.DernierStatut(2), "9007199254740991 ko");  // the largest size, not a wrapped one
+    }
+    {
+        FauxServeurPop3 s;
+        s.Connexion("anne", "secret").Stat(1, 0).Liste({-500});
+        s.Entete(1, Entetes("a@exemple.fr", "un")).TailleMessage(1, 10).Quitter();
+        s.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("A", s.Port())});
+        b.controle.ControlerCompte(0);
+        EXPECT_TRUE(s.AttendreFin());
+        EXPECT_THAT(s.Ecarts(), IsEmpty());
+        ASSERT_EQ(b.fenetre.messages.size(), 1u);
+        EXPECT_EQ(b.fenetre.messages[0].titre, "Erreur");
+        EXPECT_EQ(b.fenetre.messages[0].texte,
+                  "Erreur lors de la r\xE9" "ception de la taille de la bo\xEEte sur 127.0.0.1.");
+        EXPECT_EQ(b.fenetre.DernierStatut(2), "");
+        EXPECT_EQ(b.liste.Nombre(), 1u);  // the header loop rests on the count
+    }
+}
+
+TEST(ControleTous, AFailureEscapingTheRunDoesNotLeaveItMarkedAsGoingOn)
+{
+    struct Fenetre : test::FenetreEnregistreuse {
+        bool lancer = true;
+        void FocusListe() override
+        {
+            if (lancer) throw std::runtime_error("fen\xEAtre d\xE9truite");
+        }
+    };
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret").Stat(0, 0).Liste({}).Quitter();
+    s.Demarrer();
+    Banc b;
+    Fenetre f;
+    Controleur controle{f, b.client, {b.comptes, b.filtres, b.amis, b.config, b.journal, b.liste}};
+    b.comptes.Remplacer({Compte("A", s.Port())});
+    EXPECT_THROW(controle.ControlerTousLesComptes(), std::runtime_error);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_FALSE(controle.ControleTousEnCours);
+    EXPECT_FALSE(controle.Occupe());
 }
