@@ -358,11 +358,14 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
 {
     dossier_ = dossier;
     // A friends or filters file that cannot be read leaves what could be read: the check goes
-    // on with it, as with no file.
+    // on with it, as with no file, and the user is told.
     amis_.clear();
-    ChargerAmis(dossier_, amis_);
+    if (const ResultatFichier r = ChargerAmis(dossier_, amis_); !r.ok)
+        Message("Erreur", r.erreur, IconeMessage::Avertissement);
     filtres_.clear();
-    ChargerFiltres(dossier_, filtres_);
+    const ResultatFichier lectureFiltres = ChargerFiltres(dossier_, filtres_);
+    filtresIllisibles_ = !lectureFiltres.ok;
+    if (filtresIllisibles_) Message("Erreur", lectureFiltres.erreur, IconeMessage::Avertissement);
 
     ResultatChargementComptes comptes = vaskor::ChargerComptes(chiffre_, dossier_);
     if (!comptes.ok) Message("Erreur", comptes.message, IconeMessage::Avertissement);
@@ -784,7 +787,9 @@ void TFMain::SupprimerMessagesMarques()
 
 void TFMain::SauverFiltres()
 {
-    if (dossier_.empty()) return;
+    // Written at quit, a list that could not be read would replace the user's filters with
+    // what little was read, or nothing.
+    if (dossier_.empty() || filtresIllisibles_) return;
     const ResultatFichier r = vaskor::SauverFiltres(dossier_, filtres_);
     // The counters of this run would be lost without a word otherwise.
     if (!r.ok) Message("Vaskor", r.erreur, IconeMessage::Erreur);

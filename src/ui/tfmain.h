@@ -209,6 +209,9 @@ private:
     ListeMessages liste_;
     ListeComptes comptes_;
     ListeFiltres filtres_;
+    // The filters file could not be read at start-up: it is not replaced at quit. A filter
+    // manager that replaces the whole list on OK clears it.
+    bool filtresIllisibles_ = false;
     ListeAmis amis_;
     TConfig config_ = ConfigParDefaut();
     JournalEnAttente journal_;

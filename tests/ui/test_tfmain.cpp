@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <fstream>
 #include <functional>
 #include <utility>
 
@@ -670,6 +671,22 @@ private slots:
         QCOMPARE(Textes(w.f.findChild<QMenu*>(QStringLiteral("Controler1"))),
                  (QStringList{U("Bureau"), U("Perso"), U("-"), U("Tous les comptes")}));
         QVERIFY(w.f.Email1()->isVisible());
+    }
+
+    void UnFichierDeFiltresIlisibleEstSignaleEtPasRemplaceEnQuittant()
+    {
+        QTemporaryDir dossier;
+        const std::filesystem::path d = dossier.path().toStdString();
+        const std::uintmax_t taille = TailleMaxFichierDonnees + 1;  // sparse: nothing is written
+        std::ofstream(d / "filtres.dat").close();
+        std::filesystem::resize_file(d / "filtres.dat", taille);
+        Fenetre w;
+        w.f.ChargerDonnees(d);
+        QCOMPARE(w.posees.size(), std::size_t(1));
+        QCOMPARE(w.posees[0].titre, Texte("Erreur"));
+        QVERIFY(w.posees[0].texte.find("trop grand") != Texte::npos);
+        w.A("Quitter1")->trigger();
+        QCOMPARE(std::filesystem::file_size(d / "filtres.dat"), taille);
     }
 
     void SansCompteLeQuitterDuTrayResteDisponibleQuandLaFenetreSeMasque()
