@@ -149,6 +149,27 @@ TEST(ControleDovecot, AnUnreadableHeaderBlockEndsTheCheckAndTheNextRunCommitsThe
     EXPECT_EQ(std::count(restants.begin(), restants.end(), Id(2)), 0);
 }
 
+TEST(ControleDovecot, ADeletionAfterAFailedCheckCommitsTheCheckDeletionsFirstThenDeletesTheMarkedRow)
+{
+    Banc b;
+    EXIGER_LAB(b);
+    ASSERT_TRUE(b.lab.Remplir("helene", 4, kGraine, "--unreadable 3"));
+    b.Compte("helene");
+    b.filtres = {FiltreIdentifiant("-2@vaskor", ActionEffacer)};
+    b.controle.ControlerCompte(0);
+    ASSERT_EQ(b.liste.Nombre(), 1u);
+    ASSERT_TRUE(b.client.IsConnected());  // left open, DELE 2 not yet committed
+    b.Marquer({1});
+    b.controle.SupprimerMarques();
+    EXPECT_EQ(b.controle.MessagesChangesGardes(), 0);
+    EXPECT_EQ(b.journal.Nombre(), 2u);  // the filter's deletion and the user's
+    EXPECT_FALSE(b.client.IsConnected());
+    const auto restants = b.Restants("helene");
+    ASSERT_EQ(restants.size(), 2u);
+    EXPECT_EQ(std::count(restants.begin(), restants.end(), Id(1)), 0);
+    EXPECT_EQ(std::count(restants.begin(), restants.end(), Id(2)), 0);
+}
+
 TEST(ControleDovecot, ARefusedPasswordShowsDovecotsText)
 {
     Banc b;
