@@ -648,12 +648,18 @@ void TFMain::Quitter()
     // the rows and the session it works on.
     if (controleur_->Occupe()) return;
     if (liste_.NombreMarques() > 0) {
+        // While the box waits, an automatic check would replace the rows, and "Oui" would then
+        // delete messages the user was never asked about.
+        timerControleAuto_->stop();
         // A question that deletes on the servers offers "Non" by default.
         const ReponseMessage r = Question("Confirmation",
                                           "Des messages ont \xE9t\xE9 marqu\xE9s pour suppression.\r\r\n"
                                           "Les supprimer avant de quitter ?",
                                           BoutonsMessage::OuiNonAnnuler, IconeMessage::Question, true);
-        if (r == ReponseMessage::Annuler) return;
+        if (r == ReponseMessage::Annuler) {
+            MajTimerControleAuto();
+            return;
+        }
         if (r == ReponseMessage::Oui) SupprimerMessagesMarques();
     }
     liste_.Vider();

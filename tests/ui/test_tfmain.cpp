@@ -63,6 +63,19 @@ QStringList Textes(const QMenu* m)
     return r;
 }
 
+// Boxes that run `pendant` while the next question is open, as the event loop of a real box
+// would run whatever comes meanwhile.
+struct BoitesReentrantes : test::BoitesScriptees {
+    using test::BoitesScriptees::BoitesScriptees;
+    std::function<void()> pendant;
+    ReponseMessage Question(QWidget* p, const Texte& titre, const Texte& texte, BoutonsMessage boutons,
+                            IconeMessage icone, bool defautNon) override
+    {
+        if (auto f = std::exchange(pendant, nullptr)) f();
+        return test::BoitesScriptees::Question(p, titre, texte, boutons, icone, defautNon);
+    }
+};
+
 // Every action of the table, plugged in, so that only the rule decides.
 struct ActionsBranchees {
     QObject parent;
@@ -734,20 +747,35 @@ private slots:
         w.f.close();
     }
 
+    void PendantLaQuestionDeQuitterAucunControleAutomatiqueNeRemplaceLaListe()
+    {
+        // "Oui" deletes the rows the user was asked about, not those of a check that the
+        // 10-second timer would start while the box waits for an answer.
+        std::deque<ReponseMessage> reponses;
+        std::vector<test::QuestionPosee> posees;
+        auto boites = std::make_unique<BoitesReentrantes>(&reponses, &posees);
+        BoitesReentrantes* b = boites.get();
+        TFMain f;
+        f.DefinirBoites(std::move(boites));
+        f.DefinirComptes({Compte("A")});
+        f.Config().ControleAuto = true;
+        f.DemarrerControlesAuto();
+        QVERIFY(f.TimerControleAuto()->isActive());
+        f.Liste().Ajouter(Ligne("Anne", "Sujet", 40000, 10, true, 1));
+        bool minuterieArretee = false;
+        b->pendant = [&] { minuterieArretee = !f.TimerControleAuto()->isActive(); };
+        reponses = {ReponseMessage::Annuler};
+        f.Quitter();
+        QVERIFY(minuterieArretee);
+        // Cancelled: the program goes on, and so do the automatic checks.
+        QVERIFY(f.TimerControleAuto()->isActive());
+        QCOMPARE(f.Liste().NombreMarques(), std::size_t(1));
+    }
+
     void PendantUnControleLeMenuDuTrayNeLanceNiControleNiFin()
     {
         // A check lets the window process its events (network waits, questions): the tray menu,
         // still reachable while the window is hidden, must not start a second run or quit.
-        struct BoitesReentrantes : test::BoitesScriptees {
-            using test::BoitesScriptees::BoitesScriptees;
-            std::function<void()> pendant;
-            ReponseMessage Question(QWidget* p, const Texte& titre, const Texte& texte, BoutonsMessage boutons,
-                                    IconeMessage icone, bool defautNon) override
-            {
-                if (auto f = std::exchange(pendant, nullptr)) f();
-                return test::BoitesScriptees::Question(p, titre, texte, boutons, icone, defautNon);
-            }
-        };
         std::deque<ReponseMessage> reponses{ReponseMessage::Annuler};
         std::vector<test::QuestionPosee> posees;
         auto boites = std::make_unique<BoitesReentrantes>(&reponses, &posees);
