@@ -123,7 +123,8 @@ const Section kSections[] = {
      "Vaskor peut attendre caché à côté de l'horloge : \"Masquer\" (Echap), la fermeture ou la réduction de "
      "la fenêtre l'y placent. L'info-bulle de l'icône indique ce qu'il fait : \"Vaskor\", \"Vaskor - Contrôle "
      "de ...\" ou le nombre de messages trouvés. Un clic réaffiche la fenêtre ; le clic droit ouvre un menu "
-     "(Afficher, Contrôler, Quitter). Seul \"Quitter\" (Ctrl+Q) arrête le programme.\n"},
+     "(Afficher, Contrôler, Quitter). Sur un bureau qui n'affiche pas ces icônes, la fenêtre est "
+     "simplement réduite dans la barre des tâches. Seul \"Quitter\" (Ctrl+Q) arrête le programme.\n"},
     {"OPTIONS :",
      "\"Options...\" (F12), cinq onglets :\n"
      "\n"
