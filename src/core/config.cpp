@@ -132,9 +132,11 @@ void EcrireConfig(const TConfig& c, FichierIni& ini)
     ini.Ecrire(S, "MsgAEffacer", c.MsgAEffacer);
 
     // The header names are written as keys with nothing after the "=". A name that cannot stand
-    // as a key (holding "=", say) is refused by the writer; a repeated one lands on the same line.
-    ini.EffacerSection(kSectionEntetes);
-    for (const Texte& nom : c.Entetes) ini.Ecrire(kSectionEntetes, Rogner(nom), "");
+    // as a key (holding "=", say) is left out; a repeated one is written once.
+    std::vector<Texte> noms;
+    noms.reserve(c.Entetes.size());
+    for (const Texte& nom : c.Entetes) noms.emplace_back(Rogner(nom));
+    ini.RemplacerSectionCles(kSectionEntetes, noms);
 }
 
 fs::path CheminConfig(const fs::path& dossier) { return TrouverFichier(dossier, kNomFichierConfig); }

@@ -288,8 +288,33 @@ bool FichierIni::EcrireBooleen(std::string_view section, std::string_view cle, b
 
 void FichierIni::EffacerSection(std::string_view section)
 {
-    while (const auto b = TrouverSection(section))
-        lignes_.erase(lignes_.begin() + std::ptrdiff_t(b->debut), lignes_.begin() + std::ptrdiff_t(b->fin));
+    // One pass: a file with thousands of copies of the section costs its length, not its square.
+    std::vector<Ligne> gardees;
+    gardees.reserve(lignes_.size());
+    bool dedans = false;
+    for (Ligne& l : lignes_) {
+        const LigneLue a = Analyser(l.texte);
+        if (a.genre == Genre::Section) dedans = EgalNomIni(a.nom, Rogner(section));
+        if (!dedans) gardees.push_back(std::move(l));
+    }
+    lignes_ = std::move(gardees);
+}
+
+void FichierIni::RemplacerSectionCles(std::string_view section, const std::vector<Texte>& cles)
+{
+    EffacerSection(section);
+    if (!NomValide(Rogner(section)) || section.find(']') != std::string_view::npos) return;
+    std::unordered_set<std::string> vus;
+    bool ouverte = false;
+    for (const Texte& cle : cles) {
+        if (!NomValide(cle) || !vus.insert(Plier(cle)).second) continue;
+        if (!ouverte) {
+            if (!lignes_.empty() && !Rogner(lignes_.back().texte).empty()) lignes_.push_back({});
+            lignes_.push_back({"[" + std::string(Rogner(section)) + "]", {}});
+            ouverte = true;
+        }
+        lignes_.push_back({cle + "=", {}});
+    }
 }
 
 }  // namespace vaskor

@@ -67,6 +67,12 @@ public:
     bool EcrireBooleen(std::string_view section, std::string_view cle, bool valeur);
     // Removes every section of this name with all its lines.
     void EffacerSection(std::string_view section);
+    // Rewrites the section: removes every copy of it, then, when `cles` is not empty, adds it at
+    // the end of the file with one "name=" line per name, in order. Names that cannot stand as a
+    // key are left out, and a name repeated (letter case aside) is written once. The same as
+    // EffacerSection then Ecrire(section, name, "") for each name, in time linear in the file
+    // even for a damaged file of thousands of names or copies of the section.
+    void RemplacerSectionCles(std::string_view section, const std::vector<Texte>& cles);
 
     std::size_t NombreLignes() const { return lignes_.size(); }
 

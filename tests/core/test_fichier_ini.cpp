@@ -113,6 +113,32 @@ TEST(FichierIni, ErasingASectionRemovesEveryCopyOfItWithItsLines)
     EXPECT_EQ(ini.Assembler(), "[Sons]\nMsgOK=\n\n[Ent\xEAtes]\nX-C=\n");
 }
 
+TEST(FichierIni, ASectionOfNamesIsRewrittenAtTheEndOnceEachWhateverTheDamage)
+{
+    const std::string avant = "[Ent\xEAtes]\nX-A=\n\n[Sons]\nMsgOK=\n[ent\xCAtes]\nX-B=\n[Fin]\nk=1";
+    const std::vector<Texte> noms = {"X-Un", "x-un", "a=b", "", ";c", "X-Deux"};
+    FichierIni parCle(avant);
+    parCle.EffacerSection("Ent\xEAtes");
+    for (const Texte& n : noms) parCle.Ecrire("Ent\xEAtes", n, "");
+    FichierIni enBloc(avant);
+    enBloc.RemplacerSectionCles("Ent\xEAtes", noms);
+    EXPECT_EQ(enBloc.Assembler(), parCle.Assembler());
+    EXPECT_EQ(enBloc.Assembler(), "[Sons]\nMsgOK=\n[Fin]\nk=1\n\n[Ent\xEAtes]\nX-Un=\nX-Deux=\n");
+    enBloc.RemplacerSectionCles("Ent\xEAtes", {});
+    EXPECT_EQ(enBloc.Assembler(), "[Sons]\nMsgOK=\n[Fin]\nk=1\n\n");
+
+    // A damaged file made of thousands of copies of the section and of names: one section of
+    // distinct names comes out.
+    std::string gros;
+    for (int i = 0; i < 20000; ++i) gros += "[Ent\xEAtes]\r\nX-" + std::to_string(i % 5000) + "=\r\n";
+    FichierIni ini(gros);
+    std::vector<Texte> lus;
+    for (int i = 0; i < 20000; ++i) lus.push_back("X-" + std::to_string(i % 5000));
+    ini.RemplacerSectionCles("Ent\xEAtes", lus);
+    EXPECT_EQ(ini.Cles("Ent\xEAtes").size(), 5000u);
+    EXPECT_EQ(ini.NombreLignes(), 5001u);
+}
+
 TEST(FichierIni, NamesThatCannotStandInTheFileAreRefusedAndLineBreaksInValuesBecomeBlanks)
 {
     FichierIni ini;
