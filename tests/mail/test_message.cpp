@@ -234,6 +234,23 @@ TEST(Corpus, EveryMessageOfTheSharedCorpusIsParsedOrRefusedWithAFailure)
     const TIdMessage& long_ = lu("flanker/long-header.eml");
     EXPECT_GT(long_.Subject.size(), 100000u);
     EXPECT_EQ(TexteAdresse(long_.From), "bob@example.com");
+    // Dates in odd shapes, read in UTC: a two-digit year, a zone that is not a number, a far
+    // year, an odd zone offset, an impossible time.
+    const std::pair<const char*, const char*> dates[] = {
+        {"mail-gem/rfc2822/example12.eml", "1997-11-21 09:55:06"},
+        {"mail-gem/error_emails/trademark_character_in_subject.eml", "2010-10-12 16:21:05"},
+        {"mail-gem/plain_emails/raw_email_bad_time.eml", "3609-06-30 09:33:50"},
+        {"mail-gem/error_emails/content_transfer_encoding_with_8bits.eml", "2001-12-04 22:10:25"},
+        {"mail-gem/error_emails/bad_date_header2.eml", "1899-12-30 00:00:00"},
+    };
+    for (const auto& [nom, date] : dates) EXPECT_EQ(FormaterIso(lu(nom).Date), date) << nom;
+    // A leading comma and a whitespace-only continuation leave no empty item.
+    EXPECT_EQ(Affichages(lu("mail-gem/error_emails/weird_to_header.eml").Recipients),
+              (std::vector<Texte>{"user-example@aol.com", "e-s-a-s-2200@app.ar.com"}));
+    EXPECT_EQ(lu("mail-gem/error_emails/new_line_in_to_header.eml").Recipients.size(), 6u);
+    // A word that is not ISO or WINDOWS stays as it came, between decoded text.
+    EXPECT_EQ(lu("mail-gem/plain_emails/raw_email_with_partially_quoted_subject.eml").Subject,
+              "Re: Test: =?UTF-8?B?Iua8ouWtlyI=?= mid =?UTF-8?B?Iua8ouWtlyI=?= tail");
     // Its From holds a second address after the bracketed one.
     EXPECT_EQ(refus["mail-gem/plain_emails/raw_email_with_at_display_name.eml"], "@ Outside address");
 
