@@ -380,11 +380,12 @@ void Controleur::Supprimer()
     auto avisChanges = [&] {
         if (changesGardes_ == 0) return;
         fenetre_.Message(TitreInformation(),
-                         (changesGardes_ == 1
-                              ? Texte("Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 supprim\xE9.")
-                              : std::to_string(changesGardes_) +
-                                    " messages ont chang\xE9 sur le serveur depuis le contr\xF4le : ils n'ont pas \xE9t\xE9 supprim\xE9s.") +
-                             "\r\nFaites un nouveau contr\xF4le avant de les supprimer.",
+                         changesGardes_ == 1
+                             ? Texte("Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 "
+                                     "supprim\xE9.\r\nFaites un nouveau contr\xF4le avant de le supprimer.")
+                             : std::to_string(changesGardes_) +
+                                   " messages ont chang\xE9 sur le serveur depuis le contr\xF4le : ils n'ont pas \xE9t\xE9 "
+                                   "supprim\xE9s.\r\nFaites un nouveau contr\xF4le avant de les supprimer.",
                          IconeMessage::Information);
     };
 

@@ -218,7 +218,7 @@ TEST(Suppression, KeptMessagesAreStillToldWhenARefusedLoginEndsTheRun)
     ASSERT_EQ(b.fenetre.messages.size(), 1u);
     EXPECT_EQ(b.fenetre.messages[0].texte,
               "Un message a chang\xE9 sur le serveur depuis le contr\xF4le : il n'a pas \xE9t\xE9 supprim\xE9.\r\n"
-              "Faites un nouveau contr\xF4le avant de les supprimer.");
+              "Faites un nouveau contr\xF4le avant de le supprimer.");
     EXPECT_EQ(b.liste.Nombre(), 0u);
     EXPECT_EQ(b.journal.Nombre(), 0u);
 }
