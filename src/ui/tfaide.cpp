@@ -1,5 +1,6 @@
 #include "ui/tfaide.h"
 
+#include "ui/disposition.h"
 #include "ui/placement.h"
 
 #include <QFontDatabase>
@@ -171,18 +172,7 @@ TFAide::TFAide(QWidget* parent) : QDialog(parent)
     mAide_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     mAide_->setPlainText(TexteAide());
 
-    bFermer_ = new QPushButton(QStringLiteral("&Fermer"), this);
-    bFermer_->setObjectName(QStringLiteral("BFermer"));
-    bFermer_->setDefault(true);
-    bFermer_->setAutoDefault(true);
-    connect(bFermer_, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(bFermer_);
-    auto* l = new QVBoxLayout(this);
-    l->addWidget(mAide_, 1);
-    l->addLayout(boutons);
+    bFermer_ = DisposerAvecBoutonFermer(this, mAide_, true);
 }
 
 void TFAide::showEvent(QShowEvent* e)

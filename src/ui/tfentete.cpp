@@ -1,5 +1,6 @@
 #include "ui/tfentete.h"
 
+#include "ui/disposition.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
 
@@ -32,19 +33,8 @@ TFEntete::TFEntete(QWidget* parent) : QDialog(parent)
     p.setBrush(QPalette::Base, palette().brush(QPalette::Window));
     mEntete_->setPalette(p);
 
-    bFermer_ = new QPushButton(QStringLiteral("&Fermer"), this);
-    bFermer_->setObjectName(QStringLiteral("BFermer"));
-    bFermer_->setDefault(true);
-    bFermer_->setAutoDefault(true);
     // Also the cancelling button: Esc closes the window the same way.
-    connect(bFermer_, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(bFermer_);
-    auto* disposition = new QVBoxLayout(this);
-    disposition->addWidget(mEntete_, 1);
-    disposition->addLayout(boutons);
+    bFermer_ = DisposerAvecBoutonFermer(this, mEntete_);
 }
 
 void TFEntete::Charger(const ListeEntetes& entetes)

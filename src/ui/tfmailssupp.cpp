@@ -1,6 +1,7 @@
 #include "ui/tfmailssupp.h"
 
 #include "ui/boites_message.h"
+#include "ui/disposition.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
 #include "ui/vue_messages.h"
@@ -61,19 +62,8 @@ TFMailsSupp::TFMailsSupp(fs::path dossier, const JournalEnAttente& journal, Boit
     p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::HighlightedText));
     lvMailsSupp_->setPalette(p);
 
-    bFermer_ = new QPushButton(QStringLiteral("&Fermer"), this);
-    bFermer_->setObjectName(QStringLiteral("BFermer"));
-    bFermer_->setDefault(true);
-    bFermer_->setAutoDefault(true);
     // Also the cancelling button: Esc closes the window the same way.
-    connect(bFermer_, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* boutons = new QHBoxLayout;
-    boutons->addStretch();
-    boutons->addWidget(bFermer_);
-    auto* disposition = new QVBoxLayout(this);
-    disposition->addWidget(lvMailsSupp_, 1);
-    disposition->addLayout(boutons);
+    bFermer_ = DisposerAvecBoutonFermer(this, lvMailsSupp_);
 
     int largeur = 0;
     for (int i = 0; i < ModeleJournal::NombreColonnes; ++i) largeur += entete->sectionSize(i);
