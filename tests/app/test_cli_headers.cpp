@@ -13,33 +13,12 @@ using vaskor::test::LancerCli;
 
 namespace {
 
-// vaskor-cli inherits the zone: dates then print as UTC.
-class EnUtc {
-public:
-    EnUtc()
-    {
-        if (const char* a = std::getenv("TZ")) ancienne_ = a;
-        ::setenv("TZ", "UTC0", 1);
-        ::tzset();
-    }
-    ~EnUtc()
-    {
-        if (ancienne_)
-            ::setenv("TZ", ancienne_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> ancienne_;
-};
 
 }  // namespace
 
 TEST(CliHeaders, PrintsTheParsedFieldsOfARawMessageInUtf8)
 {
-    EnUtc utc;
+    vaskor::test::ZoneLocale utc;  // vaskor-cli inherits the zone: dates print as UTC
     const std::string message =
         "Received: from mx\r\n"
         "From: =?ISO-8859-1?Q?Andr=E9?= Martin <andre@exemple.fr>\r\n"
@@ -80,7 +59,7 @@ TEST(CliHeaders, PrintsTheParsedFieldsOfARawMessageInUtf8)
 
 TEST(CliHeaders, ReadsAFileWithLineFeedsAndReportsAnUnreadableBlockWithStatusTwo)
 {
-    EnUtc utc;
+    vaskor::test::ZoneLocale utc;  // vaskor-cli inherits the zone: dates print as UTC
     DossierTemporaire d;
     EcrireTout(d.Chemin() / "bon.eml", "Subject: Bonjour\nFrom: <a@b.fr>\n\nTo: x@y.fr\n");
     std::string sortie, erreurs;

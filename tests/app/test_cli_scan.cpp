@@ -14,31 +14,12 @@ using ::testing::IsEmpty;
 
 namespace {
 
-// Dates are printed in local time: the test fixes the zone of the child process.
-class ZoneUtc {
-public:
-    ZoneUtc()
-    {
-        if (const char* tz = std::getenv("TZ")) ancienne_ = tz;
-        ::setenv("TZ", "UTC", 1);
-    }
-    ~ZoneUtc()
-    {
-        if (ancienne_)
-            ::setenv("TZ", ancienne_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-    }
-
-private:
-    std::optional<std::string> ancienne_;
-};
 
 }  // namespace
 
 TEST(CliScan, ListsCountTotalAndEveryMessagesSizeSenderSubjectAndDateInOneSession)
 {
-    ZoneUtc zone;
+    vaskor::test::ZoneLocale zone;  // dates print in local time: the child takes this zone
     FauxServeurPop3 s;
     s.Connexion("anne", "secret")
         .Stat(2, 300)

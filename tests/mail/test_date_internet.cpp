@@ -1,6 +1,8 @@
 #include "core/dates.h"
 #include "mail/message.h"
 
+#include "support/outils.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,27 +14,6 @@ using namespace vaskor;
 
 namespace {
 
-// Puts the process in another local time zone for the life of the object.
-class ZoneLocale {
-public:
-    explicit ZoneLocale(const char* tz)
-    {
-        if (const char* a = std::getenv("TZ")) ancienne_ = a;
-        ::setenv("TZ", tz, 1);
-        ::tzset();
-    }
-    ~ZoneLocale()
-    {
-        if (ancienne_)
-            ::setenv("TZ", ancienne_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> ancienne_;
-};
 
 // POSIX rules need no zone database: a fixed zone one hour east of UTC, and the rules of Paris.
 constexpr const char* kUneHeureEst = "XXX-1";
@@ -42,7 +23,7 @@ constexpr const char* kParis = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 TEST(DateInternet, ReadsTheUsualShapesAndGivesTheOriginForWhatItCannotRead)
 {
-    ZoneLocale utc("UTC0");
+    test::ZoneLocale utc("UTC0");
     struct Cas {
         const char* texte;
         const char* attendu;
@@ -81,13 +62,13 @@ TEST(DateInternet, ReadsTheUsualShapesAndGivesTheOriginForWhatItCannotRead)
 TEST(DateInternet, AddsTheOffsetOfTheLocalZoneAtThatInstant)
 {
     {
-        ZoneLocale z(kUneHeureEst);
+        test::ZoneLocale z(kUneHeureEst);
         EXPECT_EQ(FormaterIso(DateInternet("Tue, 7 Sep 2004 10:20:30 +0200")), "2004-09-07 09:20:30");
         EXPECT_EQ(FormaterIso(DateInternet("Sep 7 2004 10:20:30 GMT")), "2004-09-07 11:20:30");
         // No date at all: the origin, shifted by the local offset.
         EXPECT_EQ(FormaterIso(DateInternet("")), "1899-12-30 01:00:00");
     }
-    ZoneLocale z(kParis);
+    test::ZoneLocale z(kParis);
     EXPECT_EQ(FormaterIso(DateInternet("Tue, 7 Dec 2004 10:20:30 +0000")), "2004-12-07 11:20:30");
     EXPECT_EQ(FormaterIso(DateInternet("Tue, 7 Sep 2004 10:20:30 +0000")), "2004-09-07 12:20:30");
     // Summer time began at 01:00 UTC on 31 March 2024: what counts is the offset at the message's instant.
@@ -98,7 +79,7 @@ TEST(DateInternet, AddsTheOffsetOfTheLocalZoneAtThatInstant)
 
 TEST(DateInternet, LongOrOddTextsEndQuickly)
 {
-    ZoneLocale utc("UTC0");
+    test::ZoneLocale utc("UTC0");
     EXPECT_EQ(FormaterIso(DateInternet(std::string(20000, '1'))), "1899-12-30 00:00:00");
     std::string blancs = "7 Sep";
     for (int i = 0; i < 5000; ++i) blancs += " 1:";

@@ -19,26 +19,6 @@ using namespace vaskor;
 
 namespace {
 
-class EnUtc {
-public:
-    EnUtc()
-    {
-        if (const char* a = std::getenv("TZ")) ancienne_ = a;
-        ::setenv("TZ", "UTC0", 1);
-        ::tzset();
-    }
-    ~EnUtc()
-    {
-        if (ancienne_)
-            ::setenv("TZ", ancienne_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> ancienne_;
-};
 
 std::vector<Texte> Affichages(const std::vector<TElementAdresse>& l)
 {
@@ -51,7 +31,7 @@ std::vector<Texte> Affichages(const std::vector<TElementAdresse>& l)
 
 TEST(TIdMessage, FillsEveryFieldFromTheHeaderLines)
 {
-    EnUtc utc;
+    test::ZoneLocale utc;
     TIdMessage m;
     m.Headers = LignesEnteteDepuisTexte(
         "Return-Path: <rebond@exemple.fr>\r\n"
@@ -166,7 +146,7 @@ TEST(Corpus, EveryMessageOfTheSharedCorpusIsParsedOrRefusedWithAFailure)
     if (partage.empty() || !std::filesystem::is_directory(partage / "corpus"))
         GTEST_SKIP() << "no shared folder with a corpus beside the repository: corpus not checked";
     const auto corpus = partage / "corpus";
-    EnUtc utc;
+    test::ZoneLocale utc;
 
     // The manifest names every message; the files must all be there.
     std::set<std::string> attendus;

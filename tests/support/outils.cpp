@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -28,6 +29,22 @@ DossierTemporaire::~DossierTemporaire()
 {
     std::error_code ec;
     std::filesystem::remove_all(chemin_, ec);
+}
+
+ZoneLocale::ZoneLocale(const char* tz)
+{
+    if (const char* a = std::getenv("TZ")) ancienne_ = a;
+    ::setenv("TZ", tz, 1);
+    ::tzset();
+}
+
+ZoneLocale::~ZoneLocale()
+{
+    if (ancienne_)
+        ::setenv("TZ", ancienne_->c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 std::string LireTout(const std::filesystem::path& p)

@@ -2,6 +2,7 @@
 // Small helpers shared by the tests.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace vaskor::test {
@@ -21,6 +22,19 @@ public:
 
 private:
     std::filesystem::path chemin_;
+};
+
+// Puts the process (and the vaskor-cli it starts) in another local time zone for the life of
+// the object. POSIX rules ("UTC0", "XXX-1") need no zone database.
+class ZoneLocale {
+public:
+    explicit ZoneLocale(const char* tz = "UTC0");
+    ~ZoneLocale();
+    ZoneLocale(const ZoneLocale&) = delete;
+    ZoneLocale& operator=(const ZoneLocale&) = delete;
+
+private:
+    std::optional<std::string> ancienne_;
 };
 
 std::string LireTout(const std::filesystem::path& p);
