@@ -401,3 +401,30 @@ TEST(FauxServeurPop3, ReportsWhatTheClientSentOutsideTheScript)
     EXPECT_FALSE(s.AttendreFin());
     EXPECT_THAT(s.Ecarts(), Contains("etape 4: attendu \"PASS secret\", recu \"PASS autre\""));
 }
+
+TEST(TIdPOP3, ReadsRepliesWhoseStatusAndBlockComeInTwoWritesUnderNagle)
+{
+    // Each block waits for the client's acknowledgement of its status line; the benchmark shows
+    // what that costs without quick acknowledgements, here the replies must only come out whole.
+    constexpr int kNombre = 100;
+    FauxServeurPop3 s;
+    s.EnDeuxEcritures().Connexion("anne", "secret");
+    for (int n = 1; n <= kNombre; ++n)
+        s.Entete(n, {"Subject: essai " + std::to_string(n)}).TailleMessage(n, 100 + n);
+    s.Quitter();
+    s.Demarrer();
+    TIdPOP3 c;
+    Journal j;
+    Brancher(c, j);
+    c.Port = s.Port();
+    c.OpenSession();
+    for (int n = 1; n <= kNombre; ++n) {
+        TIdMessage m;
+        c.FetchHeaderBlock(n, m);
+        ASSERT_EQ(m.Subject, "essai " + std::to_string(n));
+        ASSERT_EQ(c.QueryMessageSize(n), 100 + n);
+    }
+    c.CloseSession();
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+}

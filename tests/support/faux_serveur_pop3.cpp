@@ -152,20 +152,28 @@ FauxServeurPop3& FauxServeurPop3::TailleMessage(int n, long long taille)
     return C("LIST " + std::to_string(n)).S("+OK " + std::to_string(n) + " " + std::to_string(taille));
 }
 
+FauxServeurPop3& FauxServeurPop3::EnDeuxEcritures()
+{
+    deuxEcritures_ = true;
+    return *this;
+}
+
 FauxServeurPop3& FauxServeurPop3::Entete(int n, const std::vector<std::string>& lignes)
 {
-    std::string r = "+OK\r\n";
+    std::string r;
     for (const auto& l : lignes) r += Bourrer(l) + "\r\n";
     C("TOP " + std::to_string(n) + " 0");
-    return Brut(r + "\r\n.\r\n");
+    if (deuxEcritures_) return S("+OK").Brut(r + "\r\n.\r\n");
+    return Brut("+OK\r\n" + r + "\r\n.\r\n");
 }
 
 FauxServeurPop3& FauxServeurPop3::Message(int n, const std::vector<std::string>& lignes)
 {
-    std::string r = "+OK message suit\r\n";
+    std::string r;
     for (const auto& l : lignes) r += Bourrer(l) + "\r\n";
     C("RETR " + std::to_string(n));
-    return Brut(r + ".\r\n");
+    if (deuxEcritures_) return S("+OK message suit").Brut(r + ".\r\n");
+    return Brut("+OK message suit\r\n" + r + ".\r\n");
 }
 
 FauxServeurPop3& FauxServeurPop3::Suppression(int n)
@@ -230,7 +238,7 @@ bool FauxServeurPop3::Accepter()
         const int c = ::accept4(ecoute_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (c < 0) continue;
         const int un = 1;
-        ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &un, sizeof un);
+        if (!deuxEcritures_) ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &un, sizeof un);
         conn_ = c;
         tampon_.clear();
         std::lock_guard<std::mutex> v(m_);

@@ -32,6 +32,11 @@ public:
 
     int Port() const { return port_; }
 
+    // Behaves like the many servers that write a reply's status line and its block in two
+    // writes, with Nagle's algorithm on: the block then waits for the client's acknowledgement.
+    // Set before the script steps it should shape (Entete, Message).
+    FauxServeurPop3& EnDeuxEcritures();
+
     // --- Script steps, in order (only before Demarrer) ---
     // Lines "S: text" and "C: text" separated by LF ("S:" alone sends an empty line).
     FauxServeurPop3& Script(std::string_view lignes);
@@ -88,6 +93,7 @@ private:
         std::string donnees;
     };
 
+    bool deuxEcritures_ = false;
     int ecoute_ = -1;
     int port_ = 0;
     int reveil_[2] = {-1, -1};

@@ -151,6 +151,11 @@ public:
         if (fd_ < 0) throw Echec(GenreEchec::Autre, TexteErreurSocket(ENOTCONN));
         const auto debut = Horloge::now();
         for (;;) {
+            // Many servers write a reply's status line and its block in two writes, the second
+            // held back by their Nagle until our acknowledgement comes; a delayed one costs them
+            // about 40 ms per reply. The option does not stick, so it is set again before each read.
+            const int un = 1;
+            ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &un, sizeof un);
             const ssize_t n = ::recv(fd_, tampon, taille, 0);
             if (n >= 0) return static_cast<std::size_t>(n);
             if (errno == EINTR) continue;
