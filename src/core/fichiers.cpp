@@ -12,10 +12,44 @@
 
 namespace {
 std::string Nom(const std::filesystem::path& p) { return vaskor::Utf8VersCp1252(p.string()); }
-std::string Err(int e) { return vaskor::Utf8VersCp1252(std::strerror(e)); }
+std::string Err(int e) { return vaskor::TexteErreurSysteme(e); }
 }  // namespace
 
 namespace vaskor {
+
+std::string TexteErreurSysteme(int numero)
+{
+    const char* t = nullptr;
+    switch (numero) {
+    case ENOENT: t = "Aucun fichier ou dossier de ce nom"; break;
+    case EACCES: t = "Permission non accordée"; break;
+    case EPERM: t = "Opération non permise"; break;
+    case ENOSPC: t = "Plus de place sur le disque"; break;
+    case EDQUOT: t = "Quota de disque dépassé"; break;
+    case EROFS: t = "Système de fichiers en lecture seule"; break;
+    case ENOTDIR: t = "N'est pas un dossier"; break;
+    case EISDIR: t = "Est un dossier"; break;
+    case EEXIST: t = "Le fichier existe"; break;
+    case EIO: t = "Erreur d'entrée-sortie"; break;
+    case ENAMETOOLONG: t = "Nom de fichier trop long"; break;
+    case ELOOP: t = "Trop de liens symboliques"; break;
+    case EMFILE:
+    case ENFILE: t = "Trop de fichiers ouverts"; break;
+    case ENOMEM: t = "Mémoire insuffisante"; break;
+    case EBUSY: t = "Périphérique ou ressource occupé"; break;
+    case ETXTBSY: t = "Fichier texte occupé"; break;
+    case EFBIG: t = "Fichier trop gros"; break;
+    case EXDEV: t = "Lien entre périphériques différents"; break;
+    case ENOTEMPTY: t = "Le dossier n'est pas vide"; break;
+    case EAGAIN: t = "Ressource temporairement indisponible"; break;
+    case EINVAL: t = "Argument invalide"; break;
+    case ENXIO: t = "Aucun périphérique ou adresse de ce nom"; break;
+    case ENODEV: t = "Aucun périphérique de ce type"; break;
+    case ESTALE: t = "Descripteur de fichier NFS périmé"; break;
+    default: return "erreur système n\xB0 " + std::to_string(numero) + " (" + Utf8VersCp1252(std::strerror(numero)) + ")";
+    }
+    return Utf8VersCp1252(t);
+}
 
 fs::path TrouverFichier(const fs::path& dossier, std::string_view nom)
 {

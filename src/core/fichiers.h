@@ -18,6 +18,10 @@ namespace fs = std::filesystem;
 // matches without regard to ASCII case, else the exact name (which does not exist yet).
 fs::path TrouverFichier(const fs::path& dossier, std::string_view nom);
 
+// The system's text for an error number, in French and code page 1252 ("Permission non
+// accordée"); the number itself for the rare ones without a translation here.
+std::string TexteErreurSysteme(int numero);
+
 struct ResultatFichier {
     bool ok = true;
     std::string erreur;  // why it failed, in French, for the user

@@ -156,7 +156,7 @@ ResultatFichier LireJournal(const fs::path& dossier, std::vector<Texte>& lignes)
     const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return {false, "Impossible d'ouvrir le fichier "_cp + Utf8VersCp1252(chemin.string()) + " : " +
-                           Utf8VersCp1252(std::strerror(errno))};
+                           TexteErreurSysteme(errno)};
     // One byte more than kept, the one before the cut, tells whether the cut falls on a line start.
     std::string octets(std::size_t(TailleLectureJournal) + 1, '\0');
     const off_t depart = off_t(taille - TailleLectureJournal - 1);
@@ -168,7 +168,7 @@ ResultatFichier LireJournal(const fs::path& dossier, std::vector<Texte>& lignes)
             const int e = errno;
             ::close(fd);
             return {false, "Erreur de lecture du fichier "_cp + Utf8VersCp1252(chemin.string()) + " : " +
-                               Utf8VersCp1252(std::strerror(e))};
+                               TexteErreurSysteme(e)};
         }
         if (n == 0) break;
         lus += std::size_t(n);

@@ -1,5 +1,6 @@
 #include "crypto/chiffrement.h"
 
+#include "core/fichiers.h"
 #include "crypto/mime64.h"
 
 #include <cryptopp/misc.h>
@@ -24,7 +25,7 @@ namespace {
 constexpr std::size_t TaillePiece = 4096;
 
 Texte NomCp(const std::filesystem::path& p) { return Utf8VersCp1252(p.string()); }
-Texte ErreurSysteme(int e) { return Utf8VersCp1252(std::strerror(e)); }
+Texte ErreurSysteme(int e) { return TexteErreurSysteme(e); }
 
 void Xor(std::uint8_t* r, const std::uint8_t* a, const std::uint8_t* b, std::size_t n)
 {

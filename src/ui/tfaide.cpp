@@ -145,7 +145,7 @@ const Section kSections[] = {
 
 }  // namespace
 
-QString TFAide::TexteAide()
+QString TFAide::TexteAide(const QString& dossierDonnees)
 {
     QString t = QString::fromUtf8(kIntroduction);
     for (const Section& s : kSections) {
@@ -153,8 +153,17 @@ QString TFAide::TexteAide()
         t += QLatin1Char('\n') + titre + QLatin1Char('\n') + QString(titre.size(), QLatin1Char('-')) +
              QStringLiteral("\n\n") + QString::fromUtf8(s.texte);
     }
+    if (!dossierDonnees.isEmpty())
+        t += QStringLiteral("\nVos comptes, filtres, amis, réglages (vaskor.ini) et le journal des messages supprimés "
+                            "sont gardés dans le dossier :\n\n  ") +
+             dossierDonnees +
+             QStringLiteral("\n\nC'est le dossier de Vaskor lui-même quand il contient déjà ces fichiers (une copie "
+                            "portable), sinon ~/.local/share/vaskor (ou $XDG_DATA_HOME/vaskor). vaskor-cli utilise le "
+                            "même dossier.\n");
     return t;
 }
+
+void TFAide::DefinirDossierDonnees(const QString& dossier) { mAide_->setPlainText(TexteAide(dossier)); }
 
 TFAide::TFAide(QWidget* parent) : QDialog(parent)
 {

@@ -14,7 +14,10 @@ public:
     explicit TFAide(QWidget* parent = nullptr);
 
     // The manual: an introduction, then seven sections whose titles are underlined with hyphens.
-    static QString TexteAide();
+    // With `dossierDonnees`, the options section ends by naming the folder of the data files.
+    static QString TexteAide(const QString& dossierDonnees = QString());
+    // Shows the running program's data folder in the manual.
+    void DefinirDossierDonnees(const QString& dossier);
 
     QPlainTextEdit* MAide() const { return mAide_; }
     QPushButton* BFermer() const { return bFermer_; }

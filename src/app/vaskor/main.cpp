@@ -45,13 +45,20 @@ int main(int argc, char** argv)
 
     vaskor::EnvironnementConfig environnement;
     environnement.sortieSonPresente = vaskor::SortieAudioDisponible();
-    const std::filesystem::path dossier = vaskor::DossierProgramme();
+    const vaskor::ResultatDossier donnees = vaskor::DossierProgrammeDetaille();
+    if (!donnees.erreur.empty()) {
+        // Without its folder nothing the user enters could be kept.
+        fenetre.Message("Erreur", vaskor::Utf8VersCp1252(donnees.erreur), vaskor::IconeMessage::Erreur);
+        return 1;
+    }
+    const std::filesystem::path dossier = donnees.dossier;
     fenetre.ChargerDonnees(dossier, environnement);
     // The scratch folder where the preview saves attachments before they are opened.
     std::error_code ec;
     std::filesystem::create_directories(dossier / "temp", ec);
 
     vaskor::TFAide aide(&fenetre);
+    aide.DefinirDossierDonnees(QString::fromStdString(dossier.string()));
     fenetre.BrancherCommande(vaskor::Commande::Aide, [&aide] { aide.exec(); });
     fenetre.BrancherCommande(vaskor::Commande::LancerMessagerie, [&fenetre] {
         const vaskor::ResultatLancement r = vaskor::LancerMessagerie();

@@ -1,9 +1,49 @@
 #include "platform/base/dossiers.h"
 
+#include "core/ami.h"
+#include "core/config.h"
+#include "core/fichiers.h"
+#include "core/texte.h"
+#include "core/filtre.h"
+#include "core/journal.h"
+#include "crypto/fichier_comptes.h"
+
+#include <cerrno>
 #include <cstdlib>
-#include <unistd.h>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace vaskor {
+
+namespace {
+
+bool EgalSansCasseAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto bas = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (bas(a[i]) != bas(b[i])) return false;
+    }
+    return true;
+}
+
+// Creates `d` and its missing parents; `d` itself gets 0700 (the parents the usual 0755 less
+// the umask). An existing folder is left as the user set it.
+std::string CreerDossierPrive(const std::filesystem::path& d)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(d, ec)) return {};
+    if (d.has_parent_path()) std::filesystem::create_directories(d.parent_path(), ec);
+    if (::mkdir(d.c_str(), 0700) != 0 && errno != EEXIST) {
+        return "Impossible de créer le dossier des données « " + d.string() + " » : " +
+               Cp1252VersUtf8(TexteErreurSysteme(errno)) + ".";
+    }
+    if (!std::filesystem::is_directory(d, ec))
+        return "« " + d.string() + " » existe mais n'est pas un dossier : Vaskor ne peut pas y garder ses données.";
+    return {};
+}
+
+}  // namespace
 
 std::filesystem::path CheminExecutable()
 {
@@ -12,22 +52,47 @@ std::filesystem::path CheminExecutable()
     return ec ? std::filesystem::path() : p;
 }
 
-std::filesystem::path DossierProgramme()
+bool ContientDonneesVaskor(const std::filesystem::path& dossier)
+{
+    static constexpr std::string_view noms[] = {NomFichierComptes, NomFichierFiltres, NomFichierAmis,
+                                                kNomFichierConfig, NomFichierJournal};
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        const std::string nom = it->path().filename().string();
+        for (std::string_view n : noms)
+            if (EgalSansCasseAscii(nom, n) && it->is_regular_file(ec)) return true;
+    }
+    return false;
+}
+
+ResultatDossier ChoisirDossierProgramme(const std::filesystem::path& dossierExecutable, const char* xdgDataHome,
+                                        const char* home)
+{
+    ResultatDossier r;
+    if (!dossierExecutable.empty() && ContientDonneesVaskor(dossierExecutable)) {
+        r.dossier = dossierExecutable;
+        r.portable = true;
+        return r;
+    }
+    std::filesystem::path base;
+    if (xdgDataHome && *xdgDataHome && std::filesystem::path(xdgDataHome).is_absolute()) base = xdgDataHome;
+    else if (home && *home) base = std::filesystem::path(home) / ".local" / "share";
+    if (base.empty()) {
+        r.erreur = "Ni XDG_DATA_HOME ni HOME ne sont définis : Vaskor ne sait pas où garder ses données.";
+        return r;
+    }
+    r.dossier = base / "vaskor";
+    r.erreur = CreerDossierPrive(r.dossier);
+    return r;
+}
+
+ResultatDossier DossierProgrammeDetaille()
 {
     const auto exe = CheminExecutable();
-    if (!exe.empty()) {
-        const auto dossier = exe.parent_path();
-        if (::access(dossier.c_str(), W_OK) == 0) return dossier;
-    }
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::filesystem::path base;
-    if (xdg && *xdg) base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::filesystem::path(home) / ".local/share";
-    else base = "/tmp";
-    const auto d = base / "vaskor";
-    std::error_code ec;
-    std::filesystem::create_directories(d, ec);
-    return d;
+    return ChoisirDossierProgramme(exe.empty() ? exe : exe.parent_path(), std::getenv("XDG_DATA_HOME"),
+                                   std::getenv("HOME"));
 }
+
+std::filesystem::path DossierProgramme() { return DossierProgrammeDetaille().dossier; }
 
 }  // namespace vaskor

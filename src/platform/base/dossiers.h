@@ -1,11 +1,36 @@
 #pragma once
+// Where Vaskor keeps its data files (accounts, filters, friends, settings, journal).
+//
+// A portable copy carries its data beside the executable: the executable's folder is the program
+// folder when it already holds one of Vaskor's data files (whatever their letter case). Every
+// other start (an installed program, a fresh build) keeps the data in $XDG_DATA_HOME/vaskor,
+// ~/.local/share/vaskor by default, created readable by its owner only. vaskor and vaskor-cli
+// follow the same rule, so a cron line needs no --data.
 
 #include <filesystem>
+#include <string>
 
 namespace vaskor {
 
-// The program folder: the executable's folder when it is writable, else ~/.local/share/vaskor
-// (created when missing).
+struct ResultatDossier {
+    std::filesystem::path dossier;
+    bool portable = false;  // the executable's own folder
+    std::string erreur;     // in French with the path, UTF-8; empty when the folder is usable
+};
+
+// The rule, with its inputs given: the executable's folder, $XDG_DATA_HOME and $HOME (null or
+// empty when not set; a relative $XDG_DATA_HOME is ignored, as the freedesktop rules say).
+// Creates the data folder (0700, parents as needed) when it is missing.
+ResultatDossier ChoisirDossierProgramme(const std::filesystem::path& dossierExecutable, const char* xdgDataHome,
+                                        const char* home);
+
+// True when `dossier` holds one of the data files: comptes.dat, filtres.dat, amis.dat,
+// vaskor.ini or MAILS_SUPPRIMES.DAT, in any letter case.
+bool ContientDonneesVaskor(const std::filesystem::path& dossier);
+
+// The rule for this process (the running executable and the environment).
+ResultatDossier DossierProgrammeDetaille();
+// Its folder only.
 std::filesystem::path DossierProgramme();
 // The running executable's full path.
 std::filesystem::path CheminExecutable();
