@@ -6,6 +6,7 @@
 #include "core/texte.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -21,13 +22,55 @@ struct Contexte {
     std::istream& entree;
     std::ostream& sortie;
     std::ostream& erreurs;
+    bool terminal = false;  // standard input is a terminal (a person types)
 
     // Writes code page 1252 text as UTF-8.
     void Ecrire(std::string_view cp1252) const;
     void EcrireErreur(std::string_view cp1252) const;
     // Reads one line of standard input (UTF-8, CR LF or LF) as code page 1252; nullopt at end.
     std::optional<Texte> LireLigne() const;
+    // A password: on a terminal, asked with `invite` on standard error and typed without echo;
+    // otherwise the first line of standard input, as scripts give it. nullopt at end of input.
+    std::optional<Texte> LireMotDePasse(const char* invite = "Mot de passe : ") const;
 };
+
+// Exit statuses of every command.
+inline constexpr int StatutEchec = 1;            // the work failed (server, file, nothing to do)
+inline constexpr int StatutValeurInvalide = 2;   // an option's value is not a valid number or choice
+inline constexpr int StatutUsage = 64;           // unknown command or option, missing argument
+
+// Thrown by the argument helpers and the data-folder lookup; Executer writes `message` (code
+// page 1252, one or more lines) on standard error and ends with `statut`.
+struct ErreurCommande {
+    Texte message;
+    int statut = StatutUsage;
+};
+
+// One line of a command's help: "--port P" and what it does (UTF-8). `valeur` is null for an
+// option without value.
+struct OptionAide {
+    const char* nom;
+    const char* valeur;
+    const char* texte;
+};
+// The help of a command or of one of its subcommands ("accounts add"): `usage` holds one or more
+// lines (without "vaskor-cli "), `description` a paragraph, then the options in the order shown.
+// "-h, --help" is added. A command that declares its help also has its options checked: an
+// option that no help of the command declares is refused (status 64) before the command runs.
+struct AideCommande {
+    std::string nom;
+    std::string usage;
+    std::string description;
+    std::vector<OptionAide> options;
+};
+struct EnregistrementAide {
+    explicit EnregistrementAide(AideCommande aide);
+};
+// The --data line, shared by every command that works on the data files.
+extern const OptionAide OptionData;
+// The help as printed, with the option column aligned.
+std::string TexteAide(const AideCommande& aide);
+
 
 using FonctionCommande = std::function<int(Contexte&)>;
 
@@ -51,11 +94,26 @@ struct Arguments {
 };
 Arguments AnalyserArguments(const std::vector<Texte>& args, const std::set<std::string>& drapeaux = {});
 
-// The program folder of --data, else the default one.
+// The program folder of --data (which must be an existing folder), else the one of the
+// data-folder rule. Throws ErreurCommande (status 1) with a French text and the path when the
+// folder is missing or cannot be created.
 std::filesystem::path DossierDonnees(const Arguments& a);
 
+// The whole number given to option `nom`, within [min, max]; `defaut` when the option is absent.
+// Anything else (letters, a sign where none is allowed, out of range) throws ErreurCommande
+// with status 2.
+std::int64_t ValeurEntiere(const Arguments& a, const std::string& nom, std::int64_t min, std::int64_t max,
+                           std::int64_t defaut);
+
+// Now, local, "YYYY-MM-DD HH:MM:SS": the one date format of every command.
+Texte MaintenantIso();
+// A date of the window's format (a list row, a journal line) in that format; kept as it is
+// when it cannot be read back.
+Texte DateIso(const Texte& texteDate);
+
 // Runs `argv` (argv[0] being the command name). Returns the exit status.
+// `terminal`: standard input is a terminal (passwords are then asked without echo).
 int Executer(const std::vector<std::string>& argvUtf8, std::istream& entree, std::ostream& sortie,
-             std::ostream& erreurs);
+             std::ostream& erreurs, bool terminal = false);
 
 }  // namespace vaskor::cli
