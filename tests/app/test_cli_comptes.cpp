@@ -40,7 +40,10 @@ TEST(CliComptes, AnAddedAccountFollowsTheEditorsRulesAndItsPasswordNeverShows)
 {
     DossierTemporaire d;
     const std::string longue(60, 'd');
-    ASSERT_EQ(Ajouter(d, "--description 'Maison' --server pop.exemple.fr --user anne --port 99999", "s\xC3\xA9same"), 0);
+    // A port out of range is refused (status 2), nothing stored; the account goes in with 110.
+    ASSERT_EQ(Ajouter(d, "--description 'Maison' --server pop.exemple.fr --user anne --port 99999", "s\xC3\xA9same"), 2);
+    EXPECT_FALSE(std::filesystem::exists(d.Chemin() / "comptes.dat"));
+    ASSERT_EQ(Ajouter(d, "--description 'Maison' --server pop.exemple.fr --user anne", "s\xC3\xA9same"), 0);
     ASSERT_EQ(Ajouter(d, "--description '" + longue + "' --server s --user u --port 995", "x"), 0);
     ASSERT_EQ(Ajouter(d, "--description 'Bureau' --server pop.b.fr --user 'b o b'", "mdp"), 0);
 

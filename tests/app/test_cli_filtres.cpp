@@ -168,7 +168,7 @@ TEST(CliClassify, UnreadableInputAndBadArguments)
     EXPECT_EQ(LancerCli("classify /nonexistent/m.eml " + Data(x.d), "", out, &err), 1);
     EXPECT_NE(err, "");
     EXPECT_EQ(LancerCli("classify " + Data(x.d), "", out, &err), 64);
-    EXPECT_EQ(LancerCli("classify - --size 12x " + Data(x.d), "", out, &err), 64);
+    EXPECT_EQ(LancerCli("classify - --size 12x " + Data(x.d), "", out, &err), 2);
 
     // An endless or huge input is refused at 64 MiB instead of filling the memory.
     EXPECT_EQ(LancerCli("classify /dev/zero " + Data(x.d), "", out, &err), 1);

@@ -60,5 +60,5 @@ TEST(CliScan, AFailurePrintsItsTextOnStandardErrorWithStatus1)
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_THAT(s.Ecarts(), IsEmpty());
 
-    EXPECT_EQ(vaskor::test::LancerCli("scan --host 127.0.0.1 --port 99999 --user anne", "x\n", sortie, &erreurs), 64);
+    EXPECT_EQ(vaskor::test::LancerCli("scan --host 127.0.0.1 --port 99999 --user anne", "x\n", sortie, &erreurs), 2);
 }

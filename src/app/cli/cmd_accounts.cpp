@@ -14,31 +14,31 @@ namespace {
 
 using namespace vaskor;
 
-constexpr const char* Usage =
-    "Usage: vaskor-cli accounts [--data DIR]\n"
-    "       vaskor-cli accounts add --description D --server S --user U [--port P] [--data DIR]"
-    "  (password: first line of standard input)\n"
-    "       vaskor-cli accounts remove DESCRIPTION [--data DIR]\n";
+cli::EnregistrementAide aideListe({"accounts",
+                                   "accounts [--data DOSSIER]\n"
+                                   "accounts add --description D --server S --user U [--port P] [--data DOSSIER]\n"
+                                   "accounts remove DESCRIPTION [--data DOSSIER]",
+                                   "Liste les comptes de comptes.dat, une ligne par compte : description, serveur,\n"
+                                   "utilisateur, port, contrôle automatique 0/1 (jamais le mot de passe).\n"
+                                   "\"accounts add --help\" et \"accounts remove --help\" détaillent les deux autres formes.",
+                                   {cli::OptionData}});
+cli::EnregistrementAide aideAjout({"accounts add",
+                                   "accounts add --description D --server S --user U [--port P] [--data DOSSIER]",
+                                   "Ajoute un compte. Le mot de passe est demandé sans écho sur un terminal ; un script\n"
+                                   "le donne sur la première ligne de l'entrée standard. Affiche une ligne de confirmation.",
+                                   {{"--description", "D", "nom du compte, unique (50 caractères au plus)"},
+                                    {"--server", "S", "serveur POP3"},
+                                    {"--user", "U", "nom d'utilisateur"},
+                                    {"--port", "P", "port POP3, de 1 à 65535 (110 par défaut)"},
+                                    cli::OptionData}});
+cli::EnregistrementAide aideRetrait({"accounts remove", "accounts remove DESCRIPTION [--data DOSSIER]",
+                                     "Supprime le compte de cette description (la casse n'importe que si deux comptes\n"
+                                     "ne diffèrent que par elle). Affiche une ligne de confirmation.",
+                                     {cli::OptionData}});
 
-int ErreurUsage(cli::Contexte& c, const Texte& erreur)
+int ErreurUsage(cli::Contexte&, const Texte& erreur)
 {
-    if (!erreur.empty()) c.EcrireErreur(erreur + "\n");
-    c.EcrireErreur(Usage);
-    return 64;
-}
-
-// The port field holds digits only; the editor stores 110 for a text that is not a number or a
-// number above 65535.
-std::int32_t PortSaisi(const Texte& texte)
-{
-    if (texte.empty() || !std::all_of(texte.begin(), texte.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
-        return 110;
-    std::int64_t v = 0;
-    for (const char ch : texte) {
-        v = v * 10 + (ch - '0');
-        if (v > 65535) return 110;
-    }
-    return std::int32_t(v);
+    throw cli::ErreurCommande{erreur.empty() ? Texte("arguments incorrects.") : erreur, cli::StatutUsage};
 }
 
 // The records as they are in the file, passwords still enciphered: the accounts the command does
@@ -89,7 +89,9 @@ int Ajouter(cli::Contexte& c, const cli::Arguments& a, const fs::path& dossier)
     const Texte serveur = a.Valeur("--server");
     const Texte utilisateur = a.Valeur("--user");
     const Texte port = a.Valeur("--port", "110");
-    const Texte motDePasse = c.LireLigne().value_or("");
+    // A number out of range is refused before anything is asked.
+    const std::int64_t numeroPort = port.empty() ? 110 : cli::ValeurEntiere(a, "--port", 1, 65535, 110);
+    const Texte motDePasse = c.LireMotDePasse().value_or("");
 
     // The account editor's checks, in its order.
     const char* refus = nullptr;
@@ -118,7 +120,7 @@ int Ajouter(cli::Contexte& c, const cli::Arguments& a, const fs::path& dossier)
     nouveau.ServeurPOP = serveur;
     nouveau.NomUser = utilisateur;
     nouveau.Password = motDePasse;
-    nouveau.PortPOP = PortSaisi(port);
+    nouveau.PortPOP = std::int32_t(numeroPort);
     nouveau.ControleAuto = nouveau.Password.Vide() ? 0 : 1;
 
     std::vector<TCompte> enregistrements;
@@ -133,7 +135,10 @@ int Ajouter(cli::Contexte& c, const cli::Arguments& a, const fs::path& dossier)
     TCipherManager chiffre;
     enregistrements.push_back(ChiffrerCompte(chiffre, nouveau));
     std::stable_sort(enregistrements.begin(), enregistrements.end(), CompteAvant);
-    return Ecrire(c, dossier, enregistrements) ? 0 : 1;
+    if (!Ecrire(c, dossier, enregistrements)) return 1;
+    c.Ecrire("Compte \xAB " + nouveau.Description.Lire() + " \xBB ajout\xE9 (" + nouveau.ServeurPOP.Lire() + ":" +
+             std::to_string(nouveau.PortPOP.Lire()) + ").\n");
+    return 0;
 }
 
 int Supprimer(cli::Contexte& c, const Texte& description, const fs::path& dossier)
@@ -162,8 +167,11 @@ int Supprimer(cli::Contexte& c, const Texte& description, const fs::path& dossie
         c.EcrireErreur("Plusieurs comptes portent la description \"" + cherche + "\" : aucun n'est supprimé.\n"_cp);
         return 1;
     }
+    const Texte supprime = enregistrements[positions.front()].Description.Lire();
     enregistrements.erase(enregistrements.begin() + std::ptrdiff_t(positions.front()));
-    return Ecrire(c, dossier, enregistrements) ? 0 : 1;
+    if (!Ecrire(c, dossier, enregistrements)) return 1;
+    c.Ecrire("Compte \xAB " + supprime + " \xBB supprim\xE9.\n");
+    return 0;
 }
 
 int Comptes(cli::Contexte& c)
@@ -193,9 +201,6 @@ int Comptes(cli::Contexte& c)
     return ErreurUsage(c, {});
 }
 
-cli::EnregistrementCommande e("accounts",
-                              "list the accounts of comptes.dat; accounts add ... / accounts remove DESCRIPTION "
-                              "(--data DIR)",
-                              Comptes);
+cli::EnregistrementCommande e("accounts", "liste, ajoute ou supprime les comptes (comptes.dat)", Comptes);
 
 }  // namespace

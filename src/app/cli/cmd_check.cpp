@@ -21,10 +21,15 @@ namespace {
 // (delete the marked rows first?) never comes up because the list starts empty.
 class FenetreConsole : public FenetreControle {
 public:
-    explicit FenetreConsole(Contexte& c) : c_(c) {}
+    FenetreConsole(Contexte& c, Texte quand) : c_(c), quand_(std::move(quand)) {}
     void TexteStatut(int, const Texte&) override {}
     void Progression(bool, int, int) override {}
-    void TexteCompte(const Texte&) override {}
+    // "  Compte : <description>" while an account is checked, empty between accounts.
+    void TexteCompte(const Texte& t) override
+    {
+        static const Texte prefixe = "  Compte : ";
+        if (!t.empty()) compte_ = t.rfind(prefixe, 0) == 0 ? t.substr(prefixe.size()) : t;
+    }
     void CurseurAttente(bool) override {}
     ReponseMessage Question(const Texte&, const Texte&, BoutonsMessage, IconeMessage, bool) override
     {
@@ -35,7 +40,7 @@ public:
         Texte t = texte;
         for (char& ch : t)
             if (ch == '\r' || ch == '\n') ch = ' ';
-        c_.EcrireErreur(titre + ": " + t + "\n");
+        c_.EcrireErreur(quand_ + "\t" + compte_ + "\t" + titre + ": " + t + "\n");
     }
     void ActiverInterface(bool) override {}
     void MajActions(bool) override {}
@@ -49,6 +54,8 @@ public:
 
 private:
     Contexte& c_;
+    Texte quand_;   // the run's date and time
+    Texte compte_;  // the account being checked
 };
 
 Texte SansSautsDeLigne(Texte t)
@@ -58,18 +65,31 @@ Texte SansSautsDeLigne(Texte t)
     return t;
 }
 
-int Usage(Contexte& c, const Texte& erreur)
+EnregistrementAide aide({"check",
+                         "check [--account DESCRIPTION] [--auto] [--quiet] [--data DOSSIER]",
+                         "Le contrôle de Vaskor, sans fenêtre : messages classés, ceux que les filtres effacent\n"
+                         "supprimés dans la même session, journal complété, compteurs des filtres gardés.\n"
+                         "Une ligne par message listé : numéro, marqué 0/1, expéditeur, sujet, date, taille,\n"
+                         "raison, puis la date et l'heure du contrôle et le compte ; une ligne \"supprimé\" suivie\n"
+                         "de la ligne du journal, de la date du contrôle et du compte par message effacé.\n"
+                         "Les échecs vont sur la sortie d'erreur, datés, avec le compte ; statut 1.\n"
+                         "Dates au format AAAA-MM-JJ HH:MM:SS, heure locale.",
+                         {{"--account", "DESCRIPTION", "ne contrôle que ce compte"},
+                          {"--auto", nullptr, "ne contrôle que les comptes du contrôle automatique, sans message"},
+                          {"--quiet", nullptr, "n'affiche que les suppressions et les échecs (pour cron)"},
+                          OptionData}});
+
+int Usage(Contexte&, const Texte& erreur)
 {
-    c.EcrireErreur("vaskor-cli check: " + erreur + "\n");
-    c.EcrireErreur("usage: vaskor-cli check [--account DESCRIPTION] [--auto] [--data DIR]\n");
-    return 64;
+    throw ErreurCommande{erreur, StatutUsage};
 }
 
 int Check(Contexte& c)
 {
-    const Arguments a = AnalyserArguments(c.args, {"--auto"});
+    const Texte quand = MaintenantIso();
+    const Arguments a = AnalyserArguments(c.args, {"--auto", "--quiet"});
     if (!a.erreur.empty()) return Usage(c, a.erreur);
-    if (!a.positionnels.empty()) return Usage(c, "unexpected argument " + a.positionnels[0]);
+    if (!a.positionnels.empty()) return Usage(c, "argument inattendu \xAB " + a.positionnels[0] + " \xBB.");
     const fs::path dossier = DossierDonnees(a);
 
     TCipherManager chiffre;
@@ -79,6 +99,16 @@ int Check(Contexte& c)
         return 1;
     }
     comptes.comptes.NormaliserControleAuto();
+    if (comptes.comptes.Nombre() == 0) {
+        c.EcrireErreur(quand + "\tvaskor-cli check : aucun compte dans \xAB " + Utf8VersCp1252(dossier.string()) +
+                       " \xBB (vaskor-cli accounts add --help).\n");
+        return StatutEchec;
+    }
+    if (a.A("--auto") && !UnCompteEnControleAuto(comptes.comptes)) {
+        c.EcrireErreur(quand + "\tvaskor-cli check : aucun compte choisi pour le contr\xF4le automatique dans \xAB " +
+                       Utf8VersCp1252(dossier.string()) + " \xBB.\n");
+        return StatutEchec;
+    }
     ListeFiltres filtres;
     ListeAmis amis;
     TConfig config;
@@ -92,7 +122,7 @@ int Check(Contexte& c)
         }
     }
 
-    FenetreConsole fenetre(c);
+    FenetreConsole fenetre(c, quand);
     TIdPOP3 client([] { return CreerTransportTcp(); });
     JournalEnAttente journal;
     ListeMessages liste;
@@ -119,18 +149,22 @@ int Check(Contexte& c)
     }
     if (client.IsConnected()) client.CloseSession();  // a failed run leaves its session open
 
-    for (std::size_t i = 0; i < liste.Nombre(); ++i) {
+    for (std::size_t i = 0; i < liste.Nombre() && !a.A("--quiet"); ++i) {
         const LigneMessage& l = liste[i];
         c.Ecrire(std::to_string(l.Resume.Numero) + "\t" + (l.Marque ? "1" : "0") + "\t" + SansSautsDeLigne(l.De) +
-                 "\t" + SansSautsDeLigne(l.Sujet) + "\t" + l.Date + "\t" + l.Taille + "\t" +
-                 SansSautsDeLigne(l.Resume.Raison) + "\n");
+                 "\t" + SansSautsDeLigne(l.Sujet) + "\t" + DateIso(l.Date) + "\t" + l.Taille + "\t" +
+                 SansSautsDeLigne(l.Resume.Raison) + "\t" + quand + "\t" +
+                 SansSautsDeLigne(l.Resume.Compte.Description.Lire()) + "\n");
     }
     const std::vector<Texte> supprimes = journal.Lignes();
-    for (const Texte& ligne : supprimes) c.Ecrire("supprim\xE9\t" + ligne + "\n");
+    // A journal line already ends with a TAB.
+    for (const Texte& ligne : supprimes)
+        c.Ecrire("supprim\xE9\t" + LigneJournalIso(ligne) + quand + "\t" + ligne.substr(0, ligne.find('\t')) + "\n");
 
     int statut = controle.ComptesEnEchec > 0 ? 1 : 0;
     if (statut && a.A("--auto"))  // an automatic run shows no message: say at least how many failed
-        c.EcrireErreur("\xC9" "chec du contr\xF4le de " + std::to_string(controle.ComptesEnEchec) + " compte(s).\n");
+        c.EcrireErreur(quand + "\t\xC9" "chec du contr\xF4le de " + std::to_string(controle.ComptesEnEchec) +
+                       " compte(s).\n");
     if (const ResultatFichier r = EnregistrerJournal(dossier, supprimes, config.NbLignesSvg); !r.ok) {
         c.EcrireErreur(r.erreur + "\n");
         statut = 1;
@@ -142,7 +176,8 @@ int Check(Contexte& c)
     return statut;
 }
 
-EnregistrementCommande enregistrement("check", "check the accounts headlessly (all, --account D, or --auto)", Check);
+EnregistrementCommande enregistrement("check", "contrôle les comptes sans fenêtre (tous, --account D ou --auto)",
+                                      Check);
 
 }  // namespace
 }  // namespace vaskor::cli

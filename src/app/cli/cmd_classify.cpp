@@ -10,32 +10,33 @@
 #include "mail/echec.h"
 #include "mail/message.h"
 
-#include <charconv>
+#include <limits>
 #include <string>
 
 namespace {
 
 using namespace vaskor;
 
-int Usage(cli::Contexte& c, const Texte& erreur)
+cli::EnregistrementAide aide({"classify",
+                              "classify FICHIER [--size N] [--write-counters] [--data DOSSIER]",
+                              "Le verdict que donneraient les amis, les filtres et les réglages au message de\n"
+                              "FICHIER (- pour l'entrée standard) : \"Verdict: N\" (0 accepter, 1 marquer,\n"
+                              "2 effacer), \"Raison: ...\" pour 1 et 2, \"Filtre: i\" quand un filtre a décidé.",
+                              {{"--size", "N", "taille du message en octets, pour la limite de taille"},
+                               {"--write-counters", nullptr, "enregistre le compteur du filtre qui a décidé"},
+                               cli::OptionData}});
+
+int Usage(cli::Contexte&, const Texte& erreur)
 {
-    c.EcrireErreur(erreur.empty() ? Texte("Usage: vaskor-cli classify FILE [--size N] [--write-counters] [--data DIR]")
-                                  : erreur);
-    c.EcrireErreur("\n");
-    return 64;
+    throw cli::ErreurCommande{erreur.empty() ? Texte("il faut un FICHIER (- pour l'entr\xE9" "e standard).") : erreur,
+                              cli::StatutUsage};
 }
 
 int Classer(cli::Contexte& c)
 {
     const cli::Arguments a = cli::AnalyserArguments(c.args, {"--write-counters"});
     if (!a.erreur.empty() || a.positionnels.size() != 1) return Usage(c, a.erreur);
-    std::int64_t taille = -1;
-    if (a.options.count("--size")) {
-        const Texte v = a.Valeur("--size");
-        const auto [fin, ec] = std::from_chars(v.data(), v.data() + v.size(), taille);
-        if (ec != std::errc() || fin != v.data() + v.size())
-            return Usage(c, "--size attend un nombre d'octets : " + v);
-    }
+    const std::int64_t taille = cli::ValeurEntiere(a, "--size", 0, std::numeric_limits<std::int64_t>::max(), -1);
     const fs::path dossier = cli::DossierDonnees(a);
 
     // A folder whose files cannot be read would give a verdict from nothing, and
@@ -86,8 +87,7 @@ int Classer(cli::Contexte& c)
 }
 
 cli::EnregistrementCommande e("classify",
-                              "verdict of the filters, friends and settings on a raw message (FILE, - for standard "
-                              "input; --size N, --write-counters, --data DIR)",
+                              "verdict des amis, filtres et réglages sur un message brut",
                               Classer);
 
 }  // namespace

@@ -35,14 +35,16 @@ Texte LigneFiltre(std::size_t i, const TFiltre& f)
     return l + "\n";
 }
 
+cli::EnregistrementAide aide({"filters", "filters [--data DOSSIER]",
+                              "Une ligne par filtre de filtres.dat : position, sorte, actif 0/1, conditions,\n"
+                              "casse O/N, action, compteur.",
+                              {cli::OptionData}});
+
 int Filtres(cli::Contexte& c)
 {
     const cli::Arguments a = cli::AnalyserArguments(c.args);
-    if (!a.erreur.empty() || !a.positionnels.empty()) {
-        c.EcrireErreur(a.erreur.empty() ? Texte("Usage: vaskor-cli filters [--data DIR]") : a.erreur);
-        c.EcrireErreur("\n");
-        return 64;
-    }
+    if (!a.erreur.empty() || !a.positionnels.empty())
+        throw cli::ErreurCommande{a.erreur.empty() ? Texte("argument inattendu.") : a.erreur, cli::StatutUsage};
     ListeFiltres filtres;
     const ResultatFichier r = ChargerFiltres(cli::DossierDonnees(a), filtres);
     if (!r.ok) {
@@ -53,6 +55,6 @@ int Filtres(cli::Contexte& c)
     return 0;
 }
 
-cli::EnregistrementCommande e("filters", "list the filters of filtres.dat (--data DIR)", Filtres);
+cli::EnregistrementCommande e("filters", "liste les filtres (filtres.dat)", Filtres);
 
 }  // namespace

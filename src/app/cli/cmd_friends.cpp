@@ -7,14 +7,15 @@ namespace {
 
 using namespace vaskor;
 
+cli::EnregistrementAide aide({"friends", "friends [--data DOSSIER]",
+                              "Une ligne par ami de amis.dat, dans l'ordre du fichier : nom, Adresse ou Domaine.",
+                              {cli::OptionData}});
+
 int Amis(cli::Contexte& c)
 {
     const cli::Arguments a = cli::AnalyserArguments(c.args);
-    if (!a.erreur.empty() || !a.positionnels.empty()) {
-        c.EcrireErreur(a.erreur.empty() ? Texte("Usage: vaskor-cli friends [--data DIR]") : a.erreur);
-        c.EcrireErreur("\n");
-        return 64;
-    }
+    if (!a.erreur.empty() || !a.positionnels.empty())
+        throw cli::ErreurCommande{a.erreur.empty() ? Texte("argument inattendu.") : a.erreur, cli::StatutUsage};
     ListeAmis amis;
     const ResultatFichier r = ChargerAmis(cli::DossierDonnees(a), amis);
     if (!r.ok) {
@@ -25,6 +26,6 @@ int Amis(cli::Contexte& c)
     return 0;
 }
 
-cli::EnregistrementCommande e("friends", "list the friends of amis.dat (--data DIR)", Amis);
+cli::EnregistrementCommande e("friends", "liste les amis (amis.dat)", Amis);
 
 }  // namespace

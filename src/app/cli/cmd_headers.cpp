@@ -30,14 +30,21 @@ Texte Liste(const std::vector<TElementAdresse>& l)
     return r;
 }
 
+cli::EnregistrementAide aide({"headers", "headers FICHIER",
+                              "Analyse l'entête d'un message brut (FICHIER, - pour l'entrée standard) comme le ferait\n"
+                              "un contrôle, et affiche From, From-Address, From-Name, Sender, Subject, Date\n"
+                              "(AAAA-MM-JJ HH:MM:SS, heure locale), To, Cc, Reply-To, Content-Type, CharSet,\n"
+                              "Content-Transfer-Encoding, Message-Id, Organization. Un entête illisible affiche\n"
+                              "\"Error: ...\" ; statut 2.",
+                              {}});
+
 int Entetes(cli::Contexte& c)
 {
     const cli::Arguments a = cli::AnalyserArguments(c.args);
-    if (!a.erreur.empty() || a.positionnels.size() != 1) {
-        c.EcrireErreur(a.erreur.empty() ? Texte("Usage: vaskor-cli headers FILE (- for standard input)") : a.erreur);
-        c.EcrireErreur("\n");
-        return 64;
-    }
+    if (!a.erreur.empty() || a.positionnels.size() != 1)
+        throw cli::ErreurCommande{a.erreur.empty() ? Texte("il faut un FICHIER (- pour l'entr\xE9" "e standard).")
+                                                   : a.erreur,
+                                  cli::StatutUsage};
     const std::optional<ListeEntetes> lignes = cli::LireBlocEntete(c, a.positionnels[0]);
     if (!lignes) return 1;
     TIdMessage m;
@@ -69,7 +76,6 @@ int Entetes(cli::Contexte& c)
     return 0;
 }
 
-cli::EnregistrementCommande e("headers", "parse the header block of a raw message (FILE, - for standard input)",
-                              Entetes);
+cli::EnregistrementCommande e("headers", "analyse l'entête d'un message brut", Entetes);
 
 }  // namespace

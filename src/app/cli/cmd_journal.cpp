@@ -7,25 +7,28 @@ namespace {
 
 using namespace vaskor;
 
+cli::EnregistrementAide aide({"journal", "journal [--data DOSSIER]",
+                              "Les lignes du journal des messages supprimés (MAILS_SUPPRIMES.DAT), de la plus\n"
+                              "ancienne à la plus récente : compte, expéditeur, sujet, date (AAAA-MM-JJ HH:MM:SS),\n"
+                              "taille, raison.",
+                              {cli::OptionData}});
+
 int Journal(cli::Contexte& c)
 {
     const cli::Arguments a = cli::AnalyserArguments(c.args);
     if (!a.erreur.empty() || !a.positionnels.empty() || !a.drapeaux.empty() ||
-        a.options.size() > a.options.count("--data")) {
-        if (!a.erreur.empty()) c.EcrireErreur(a.erreur + "\n");
-        c.EcrireErreur("Usage: vaskor-cli journal [--data DIR]\n");
-        return 64;
-    }
+        a.options.size() > a.options.count("--data"))
+        throw cli::ErreurCommande{a.erreur.empty() ? Texte("argument inattendu.") : a.erreur, cli::StatutUsage};
     std::vector<Texte> lignes;
     const ResultatFichier r = LireJournal(cli::DossierDonnees(a), lignes);
     if (!r.ok) {
         c.EcrireErreur(r.erreur + "\n");
         return 1;
     }
-    for (const Texte& l : lignes) c.Ecrire(l + "\n");
+    for (const Texte& l : lignes) c.Ecrire(cli::LigneJournalIso(l) + "\n");
     return 0;
 }
 
-cli::EnregistrementCommande e("journal", "print the lines of MAILS_SUPPRIMES.DAT (--data DIR)", Journal);
+cli::EnregistrementCommande e("journal", "affiche le journal des messages supprimés", Journal);
 
 }  // namespace

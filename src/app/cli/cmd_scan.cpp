@@ -41,43 +41,44 @@ std::optional<Texte> PremiereLigne(const Texte& nom)
     return Utf8VersCp1252(l);
 }
 
-int Usage(Contexte& c, const Texte& message)
+EnregistrementAide aide({"scan",
+                         "scan --host H [--port P] --user U [--password-file F]\n"
+                         "scan --account DESCRIPTION [--data DOSSIER]",
+                         "Se connecte à une boîte POP3 et liste ses messages sans les télécharger : d'abord\n"
+                         "\"nombre<TAB>taille totale\", puis par message : numéro, taille, expéditeur, sujet, date\n"
+                         "(AAAA-MM-JJ HH:MM:SS, heure locale). Le mot de passe est demandé sans écho sur un\n"
+                         "terminal ; un script le donne sur la première ligne de l'entrée standard.",
+                         {{"--host", "H", "serveur POP3"},
+                          {"--port", "P", "port, de 1 à 65535 (110 par défaut)"},
+                          {"--user", "U", "nom d'utilisateur"},
+                          {"--password-file", "F", "lit le mot de passe sur la première ligne de F"},
+                          {"--account", "DESCRIPTION", "prend serveur, port, utilisateur et mot de passe dans comptes.dat"},
+                          OptionData}});
+
+int Usage(Contexte&, const Texte& message)
 {
-    c.EcrireErreur(message + "\nUsage: vaskor-cli scan --host H [--port P] --user U [--password-file F]\n"
-                             "       vaskor-cli scan --account DESCRIPTION [--data DIR]\n"
-                             "(the password is the first line of standard input unless --password-file is given)\n");
-    return 64;
+    throw ErreurCommande{message, StatutUsage};
 }
 
 // Fills the account from --host, --port, --user and the password. Returns an error text, empty
 // when the account is complete.
 Texte CompteDepuisArguments(Contexte& c, const Arguments& a, TCompte& compte)
 {
-    if (!a.A("--host") || !a.A("--user")) return "--host and --user are required.";
+    if (!a.A("--host") || !a.A("--user")) return "--host et --user sont obligatoires.";
+    const int port = int(ValeurEntiere(a, "--port", 1, 65535, 110));
     Texte motDePasse;
     if (a.A("--password-file")) {
         const auto l = PremiereLigne(a.Valeur("--password-file"));
         if (!l) return "Impossible de lire le fichier "_cp + a.Valeur("--password-file") + ".";
         motDePasse = *l;
     } else {
-        motDePasse = c.LireLigne().value_or(Texte());
-    }
-    int port = 110;
-    if (a.A("--port")) {
-        const Texte p = a.Valeur("--port");
-        std::size_t fin = 0;
-        try {
-            port = std::stoi(p, &fin);
-        } catch (const std::exception&) {
-            fin = 0;
-        }
-        if (p.empty() || fin != p.size() || port < 1 || port > 65535) return "Port invalide : "_cp + p + ".";
+        motDePasse = c.LireMotDePasse().value_or(Texte());
     }
     // The account record holds 50 characters per field; a longer text would be cut unseen.
     const std::pair<const char*, const Texte*> champs[] = {
         {"--host", &a.options.at("--host")}, {"--user", &a.options.at("--user")}, {"password", &motDePasse}};
     for (const auto& [nom, valeur] : champs)
-        if (valeur->size() > 50) return std::string(nom) + " exceeds 50 characters.";
+        if (valeur->size() > 50) return std::string(nom) + " d\xE9passe 50 caract\xE8res.";
     compte.ServeurPOP = a.Valeur("--host");
     compte.NomUser = a.Valeur("--user");
     compte.Password = motDePasse;
@@ -112,11 +113,11 @@ int Scan(Contexte& c)
 {
     const Arguments a = AnalyserArguments(c.args);
     if (!a.erreur.empty()) return Usage(c, a.erreur);
-    if (!a.positionnels.empty()) return Usage(c, "Unexpected argument " + a.positionnels[0] + ".");
+    if (!a.positionnels.empty()) return Usage(c, "argument inattendu \xAB " + a.positionnels[0] + " \xBB.");
     TCompte compte = TCompte::Vierge();
     if (a.A("--account")) {
         if (a.A("--host") || a.A("--user") || a.A("--port") || a.A("--password-file"))
-            return Usage(c, "--account takes the server, port, user and password from comptes.dat.");
+            return Usage(c, "--account prend le serveur, le port, l'utilisateur et le mot de passe dans comptes.dat.");
         const Texte erreur = CompteDepuisFichier(a, compte);
         if (!erreur.empty()) {
             c.EcrireErreur(erreur + "\n");
@@ -172,8 +173,7 @@ int Scanner(Contexte& c, const TCompte& compte)
 }
 
 namespace {
-EnregistrementCommande e("scan", "log in to a POP3 mailbox and list every message's size, sender, subject and date",
-                         Scan);
+EnregistrementCommande e("scan", "liste taille, expéditeur, sujet et date des messages d'une boîte POP3", Scan);
 }
 
 }  // namespace vaskor::cli

@@ -28,13 +28,17 @@ Texte Ligne(std::string_view cle, std::string_view valeur) { return Texte(cle) +
 Texte LigneBooleen(std::string_view cle, bool valeur) { return Ligne(cle, std::string_view(valeur ? "1" : "0")); }
 Texte LigneEntier(std::string_view cle, std::int32_t valeur) { return Ligne(cle, Texte(std::to_string(valeur))); }
 
+cli::EnregistrementAide aide({"settings", "settings [--sans-son] [--data DOSSIER]",
+                              "Les réglages tels que Vaskor les tient après lecture de vaskor.ini (valeurs par\n"
+                              "défaut et bornes appliquées), une ligne Clé=valeur avec les noms du fichier, une\n"
+                              "ligne \"Entêtes=nom\" par nom d'entête.",
+                              {{"--sans-son", nullptr, "comme sur un ordinateur sans sortie audio"}, cli::OptionData}});
+
 int Settings(cli::Contexte& c)
 {
     const cli::Arguments a = cli::AnalyserArguments(c.args, {"--sans-son"});
-    if (!a.erreur.empty()) {
-        c.EcrireErreur(a.erreur + "\n");
-        return 64;
-    }
+    if (!a.erreur.empty() || !a.positionnels.empty())
+        throw cli::ErreurCommande{a.erreur.empty() ? Texte("argument inattendu.") : a.erreur, cli::StatutUsage};
     const fs::path dossier = cli::DossierDonnees(a);
     EnvironnementConfig env;
     // A command line has no sound output to ask; --sans-son shows what a computer without one
@@ -81,8 +85,7 @@ int Settings(cli::Contexte& c)
 
 cli::EnregistrementCommande e(
     "settings",
-    "the settings after loading, one Key=value a line (one \"Entêtes=name\" line per header name); "
-    "--sans-son as on a computer without sound output",
+    "affiche les réglages après lecture, une ligne Clé=valeur",
     Settings);
 
 }  // namespace

@@ -193,7 +193,7 @@ std::filesystem::path DossierDonnees(const Arguments& a)
         const std::filesystem::path p(Cp1252VersUtf8(nom));
         std::error_code ec;
         if (!std::filesystem::exists(p, ec))
-            throw ErreurCommande{"le dossier des données \xAB " + nom + " \xBB n'existe pas.", StatutEchec};
+            throw ErreurCommande{"le dossier des donn\xE9" "es \xAB " + nom + " \xBB n'existe pas.", StatutEchec};
         if (!std::filesystem::is_directory(p, ec))
             throw ErreurCommande{"\xAB " + nom + " \xBB n'est pas un dossier.", StatutEchec};
         return p;
@@ -225,6 +225,19 @@ Texte DateIso(const Texte& texteDate)
 {
     TDateHeure d = 0;
     return !texteDate.empty() && LireTexteDate(texteDate, d) ? Texte(FormaterIso(d)) : texteDate;
+}
+
+Texte LigneJournalIso(const Texte& ligne)
+{
+    std::size_t debut = 0;
+    for (int champ = 0; champ < 3; ++champ) {
+        debut = ligne.find('\t', debut);
+        if (debut == Texte::npos) return ligne;
+        ++debut;
+    }
+    const std::size_t fin = ligne.find('\t', debut);
+    if (fin == Texte::npos) return ligne;
+    return ligne.substr(0, debut) + DateIso(ligne.substr(debut, fin - debut)) + ligne.substr(fin);
 }
 
 int Executer(const std::vector<std::string>& argvUtf8, std::istream& entree, std::ostream& sortie,

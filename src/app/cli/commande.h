@@ -110,6 +110,8 @@ Texte MaintenantIso();
 // A date of the window's format (a list row, a journal line) in that format; kept as it is
 // when it cannot be read back.
 Texte DateIso(const Texte& texteDate);
+// A journal line with its date field (the fourth) in that format.
+Texte LigneJournalIso(const Texte& ligne);
 
 // Runs `argv` (argv[0] being the command name). Returns the exit status.
 // `terminal`: standard input is a terminal (passwords are then asked without echo).
