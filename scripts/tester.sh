@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs every test, the Dovecot integration tests included. Ends with CTest's summary.
+# (warnings as errors) and runs every test, the Dovecot integration tests included. Ends with CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/installer-dependances.sh
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVASKOR_SANITIZE=ON
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVASKOR_SANITIZE=ON -DVASKOR_WERROR=ON
 cmake --build build-test -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0

@@ -67,8 +67,11 @@ Texte TexteProchainControle(const TConfig& config, TDateHeure dernier)
         std::snprintf(tampon, sizeof tampon, "%02d:%02d", h, m);
         return "Contr\xF4le tous les jours \xE0 " + Texte(tampon);
     }
+    // The check starts at the first tick at or after the due second: with minutes alone, a due
+    // time of 23:27:58 would read "23:27" and name, for a minute, a time already past.
     const ElementsDate e = DecoderDateHeure(dernier + config.FrequenceControleAuto / 1440.0, true);
-    std::snprintf(tampon, sizeof tampon, "%02d/%02d/%04d - %02d:%02d", e.jour, e.mois, e.annee, e.heure, e.minute);
+    std::snprintf(tampon, sizeof tampon, "%02d/%02d/%04d - %02d:%02d:%02d", e.jour, e.mois, e.annee, e.heure,
+                  e.minute, e.seconde);
     return "Prochain contr\xF4le : " + Texte(tampon);
 }
 

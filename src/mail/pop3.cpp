@@ -91,8 +91,14 @@ const ReponsePop3& TIdPOP3::LireReponse(bool seulementOk)
     while (!analyseur_.AjouterLigne(LireLigne())) {
     }
     derniere_ = &analyseur_.Resultat();
-    if (seulementOk && derniere_->Code != 1)
-        throw Echec(GenreEchec::ReponseErreur, derniere_->Message(), derniere_->Code);
+    if (seulementOk && derniere_->Code != 1) {
+        Texte message = derniere_->Message();
+        // Some servers answer a bare "-ERR" (an empty password, for one): the user still needs to
+        // read who refused and that no reason was given, not an empty box.
+        if (message.find_first_not_of(" \t\r\n") == Texte::npos)
+            message = "Le serveur " + Host + " a refus\xE9 sans donner de raison.\r\n";
+        throw Echec(GenreEchec::ReponseErreur, message, derniere_->Code);
+    }
     return *derniere_;
 }
 

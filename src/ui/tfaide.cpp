@@ -168,7 +168,7 @@ void TFAide::DefinirDossierDonnees(const QString& dossier) { mAide_->setPlainTex
 TFAide::TFAide(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TFAide"));
-    setWindowTitle(QStringLiteral("Aide d'Vaskor"));
+    setWindowTitle(QStringLiteral("Aide de Vaskor"));
     setModal(true);
     resize(640, 520);
 

@@ -24,7 +24,10 @@
 
 namespace vaskor {
 
-Texte MessageHeureInvalide(const Texte& texte) { return "\"" + texte + "\" n'est pas une heure valide."; }
+Texte MessageHeureInvalide(const Texte& texte)
+{
+    return "\"" + texte + "\" n'est pas une heure valide. Saisissez-la sous la forme hh:mm (de 00:00 \xE0 23:59).";
+}
 
 Texte MessageAucunCompteControleAuto()
 {
@@ -211,7 +214,11 @@ void TFControleAuto::Appliquer(TConfig& config, ListeComptes& comptes) const
 {
     config.ControleAuto = cbControleAuto_->isChecked();
     config.ControlerA = rbControlerA_->isChecked();
-    config.HeureCtrl = DepuisQString(eControlerA_->text());
+    // OK checks the time only in the fixed-time mode; a time that does not read is never stored, so
+    // the last valid one (or the default) stays for the day the user comes back to that mode.
+    const Texte heure = DepuisQString(eControlerA_->text());
+    int h = 0, m = 0;
+    if (LireHeure(heure, h, m)) config.HeureCtrl = heure;
     config.FrequenceControleAuto = tbTimerControleAuto_->value();
     for (std::size_t i = 0; i < comptes.Nombre(); ++i) {
         const QListWidgetItem* ligne = i < std::size_t(clbComptes_->count()) ? clbComptes_->item(int(i)) : nullptr;

@@ -85,7 +85,7 @@ private:
     QPushButton* bAnnuler_;
 };
 
-// "\"<texte>\" n'est pas une heure valide." (code page 1252).
+// "\"<texte>\" n'est pas une heure valide." and the form expected (code page 1252).
 Texte MessageHeureInvalide(const Texte& texte);
 // "L'activation du contrôle automatique nécessite qu'au moins un compte soit sélectionné."
 Texte MessageAucunCompteControleAuto();

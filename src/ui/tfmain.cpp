@@ -49,9 +49,9 @@ auto CleLigne(const LigneMessage& l)
 
 TFMain::TFMain(QWidget* parent)
     : QMainWindow(parent),
+      client_(CreerTransportTcp),
       cmd_(new Commandes(this)),
-      boites_(std::make_unique<BoitesMessage>()),
-      client_(CreerTransportTcp)
+      boites_(std::make_unique<BoitesMessage>())
 {
     setObjectName(QStringLiteral("TFMain"));
     setWindowTitle(QStringLiteral("Vaskor"));
@@ -754,7 +754,10 @@ void TFMain::LabelProchainControle(bool visible, const Texte& texte)
 
 void TFMain::FocusListe()
 {
-    if (isVisible() && lvMsg_->isEnabled()) lvMsg_->setFocus();
+    if (!isVisible() || !lvMsg_->isEnabled()) return;
+    lvMsg_->setFocus();
+    // The list may have had the focus all along: setFocus then brings no focus event.
+    lvMsg_->AccorderCouranteEtSelection();
 }
 
 // ---------------------------------------------------------------------------------------------

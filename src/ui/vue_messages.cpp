@@ -73,6 +73,20 @@ void VueMessages::SelectionnerLigne(int ligne)
     scrollTo(i);
 }
 
+void VueMessages::AccorderCouranteEtSelection()
+{
+    if (!model() || !selectionModel() || model()->rowCount() == 0 || LigneSelectionnee() >= 0) return;
+    SelectionnerLigne(currentIndex().isValid() ? currentIndex().row() : 0);
+}
+
+void VueMessages::focusInEvent(QFocusEvent* e)
+{
+    // Qt makes the first row current (and draws its focus frame) without selecting it when the
+    // list takes the focus from the keyboard.
+    QTreeView::focusInEvent(e);
+    if (currentIndex().isValid()) AccorderCouranteEtSelection();
+}
+
 void VueMessages::changeEvent(QEvent* e)
 {
     QTreeView::changeEvent(e);

@@ -22,6 +22,10 @@ public:
     // The selected row, or -1.
     int LigneSelectionnee() const;
     void SelectionnerLigne(int ligne);
+    // The focus frame marks the current row and the commands follow the selection: when the list
+    // has rows and none is selected, the current row (or the first) becomes the selected one, so
+    // that the frame never stands on a row the commands do not see.
+    void AccorderCouranteEtSelection();
 
 signals:
     // A click on a column header (LVMsgColumnClick).
@@ -31,6 +35,7 @@ signals:
 
 protected:
     void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
 private:
     void GarderSelectionVisible();

@@ -95,7 +95,9 @@ TEST(FichierIni, IntegersAreDecimalOrHexadecimalAfter0x)
     for (const Cas& c : cas) {
         std::int32_t n = 0;
         EXPECT_EQ(LireEntierIni(c.texte, n), c.lu) << c.texte;
-        if (c.lu) EXPECT_EQ(n, c.valeur) << c.texte;
+        if (c.lu) {
+            EXPECT_EQ(n, c.valeur) << c.texte;
+        }
     }
     FichierIni ini("[a]\nb=oui\nc=0x0\nd=0x10\n");
     EXPECT_TRUE(ini.LireBooleen("a", "b", true));  // unreadable: the default

@@ -278,7 +278,10 @@ TEST(ProchainControle, IntervalAndFixedTimeTexts)
     TConfig c = ConfigParDefaut();
     c.FrequenceControleAuto = 30;
     EXPECT_EQ(TexteProchainControle(c, EncoderDate(2026, 12, 31) + EncoderHeure(23, 45, 0)),
-              "Prochain contr\xF4le : 01/01/2027 - 00:15");
+              "Prochain contr\xF4le : 01/01/2027 - 00:15:00");
+    // A check made at 23:57:58 runs again at 00:27:58 at the earliest, not during 00:27.
+    EXPECT_EQ(TexteProchainControle(c, EncoderDate(2026, 12, 31) + EncoderHeure(23, 57, 58)),
+              "Prochain contr\xF4le : 01/01/2027 - 00:27:58");
     c.ControlerA = true;
     c.HeureCtrl = "7:05";
     EXPECT_EQ(TexteProchainControle(c, 0), "Contr\xF4le tous les jours \xE0 07:05");

@@ -42,7 +42,7 @@ TEST(Planificateur, TheIntervalCountsFromTheEndOfTheLastManualCheck)
     b.plan.Demarrer();
     b.A(10, 0, 0);
     b.controle.MajProchainControle();  // as a manual check ending at 10:00 does
-    EXPECT_EQ(b.fenetre.labelProchain, "Prochain contr\xF4le : 08/12/2026 - 10:30");
+    EXPECT_EQ(b.fenetre.labelProchain, "Prochain contr\xF4le : 08/12/2026 - 10:30:00");
     EXPECT_TRUE(b.fenetre.labelVisible);
     b.A(10, 29, 55);
     b.plan.Tick();
@@ -50,7 +50,7 @@ TEST(Planificateur, TheIntervalCountsFromTheEndOfTheLastManualCheck)
     b.A(10, 30, 5);
     b.plan.Tick();
     EXPECT_EQ(b.Controles(), 1);
-    EXPECT_EQ(b.fenetre.labelProchain, "Prochain contr\xF4le : 08/12/2026 - 11:00");
+    EXPECT_EQ(b.fenetre.labelProchain, "Prochain contr\xF4le : 08/12/2026 - 11:00:05");
     EXPECT_FALSE(b.controle.ControleAutoEnCours);
     EXPECT_EQ(b.fenetre.etatsTray.back(), 0);  // nothing listed
     b.A(10, 30, 15);

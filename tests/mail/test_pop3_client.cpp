@@ -131,6 +131,9 @@ TEST(TIdPOP3, AFailedLoginClosesTheSessionWithQuitAndReportsTheServersText)
         {"S: OK ready\n", "autre|0|Unrecognized POP3 Response Header:\n\"eady\""},
         {"S: +OK\nC: USER anne\nS: -ERR inconnu\n", "reponse|2| inconnu\r\n"},
         {"S: +OK\nC: USER anne\nS: +OK\nC: PASS secret\nS: -ERR bad password\n", "reponse|2| bad password\r\n"},
+        // A bare refusal still names the server and says that no reason came.
+        {"S: +OK\nC: USER anne\nS: +OK\nC: PASS secret\nS: -ERR\n",
+         "reponse|2|Le serveur 127.0.0.1 a refus\xE9 sans donner de raison.\r\n"},
     };
     for (const Cas& x : cas) {
         FauxServeurPop3 s;

@@ -192,6 +192,25 @@ private slots:
         QCOMPARE(e->text(), QString());
     }
 
+    // "2599" typed in the fixed-time field, then the interval mode chosen: OK does not read the
+    // time, and nothing may store it either.
+    void UneHeureInvalideNestJamaisEnregistree()
+    {
+        Boites b;
+        TFControleAuto f(b.scriptees);
+        TConfig config = ConfigParDefaut();
+        config.ControleAuto = true;
+        config.ControlerA = true;
+        config.HeureCtrl = "06:15";
+        ListeComptes comptes = TroisComptes();
+        f.Charger(config, comptes);
+        f.EControlerA()->setText(QStringLiteral("2599"));
+        f.RBIntervalle()->setChecked(true);
+        f.Appliquer(config, comptes);
+        QCOMPARE(config.HeureCtrl, Texte("06:15"));
+        QVERIFY(!config.ControlerA);
+    }
+
     void OKRefuseUneHeureInvalideOuAucunCompteEtResteOuvert()
     {
         Boites b;
@@ -207,14 +226,15 @@ private slots:
         QCOMPARE(b.posees.size(), std::size_t(1));
         QCOMPARE(b.posees[0].titre, Texte("Information"));
         QCOMPARE(b.posees[0].icone, IconeMessage::Information);
-        QCOMPARE(b.posees[0].texte, Texte("\"25:00\" n'est pas une heure valide."));
+        QCOMPARE(b.posees[0].texte, MessageHeureInvalide("25:00"));
+        QVERIFY(b.posees[0].texte.find("hh:mm") != Texte::npos);
         QVERIFY(f.isVisible());
         QCOMPARE(f.EControlerA()->selectedText(), QStringLiteral("25:00"));
         QCOMPARE(f.focusWidget(), static_cast<QWidget*>(f.EControlerA()));
 
         f.EControlerA()->clear();
         f.BOK()->click();
-        QCOMPARE(b.posees.back().texte, Texte("\"\" n'est pas une heure valide."));
+        QCOMPARE(b.posees.back().texte, MessageHeureInvalide(""));
 
         // A good time, but no account ticked.
         f.EControlerA()->setText(QStringLiteral("7:05"));

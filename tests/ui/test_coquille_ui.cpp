@@ -276,7 +276,7 @@ private slots:
         QVERIFY(texte.size() > 5000);  // a real manual, not a stub
 
         TFAide aide;
-        QCOMPARE(aide.windowTitle(), T("Aide d'Vaskor"));
+        QCOMPARE(aide.windowTitle(), T("Aide de Vaskor"));
         QVERIFY(aide.MAide()->isReadOnly());
         QCOMPARE(aide.MAide()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(aide.MAide()->toPlainText(), texte);

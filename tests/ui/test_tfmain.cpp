@@ -464,6 +464,24 @@ private slots:
         QVERIFY(w.A("Marquer1")->isEnabled());
     }
 
+    // After a check the list takes the focus; the row with the focus frame is the selected one,
+    // so "Entêtes..." works on the row the user sees framed, whether the list had the focus
+    // already or takes it now.
+    void ApresUnControleLaLigneCouranteEstLaLigneSelectionnee()
+    {
+        for (const bool focusAvant : {false, true}) {
+            Fenetre w;
+            w.f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w.f));
+            if (focusAvant) w.f.LVMsg()->setFocus();
+            w.Remplir(3);
+            w.f.FocusListe();
+            QCOMPARE(w.f.LVMsg()->LigneSelectionnee(), 0);
+            QCOMPARE(w.f.LVMsg()->currentIndex().row(), 0);
+            QVERIFY(w.A("VoirLesEntetes1")->isEnabled());
+        }
+    }
+
     void UnClicSurUneColonneTrieGardeLaSelectionEtGriseLaColonne()
     {
         Fenetre w;
