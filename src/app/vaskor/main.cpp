@@ -57,12 +57,18 @@ int main(int argc, char** argv)
     std::error_code ec;
     std::filesystem::create_directories(dossier / "temp", ec);
 
+    // A second start brings this window forward (from the tray too).
+    garde.SurActivation([&fenetre] { fenetre.MontrerFenetre(); });
+
     vaskor::TFAide aide(&fenetre);
     aide.DefinirDossierDonnees(QString::fromStdString(dossier.string()));
     fenetre.BrancherCommande(vaskor::Commande::Aide, [&aide] { aide.exec(); });
     fenetre.BrancherCommande(vaskor::Commande::LancerMessagerie, [&fenetre] {
         const vaskor::ResultatLancement r = vaskor::LancerMessagerie();
-        if (!r.message.empty()) fenetre.Message("Erreur", r.message, vaskor::IconeMessage::Erreur);
+        if (r.code == vaskor::CodeLancement::RienALancer)
+            fenetre.Message("Information", vaskor::TexteAucuneMessagerie(), vaskor::IconeMessage::Information);
+        else if (!r.message.empty())
+            fenetre.Message("Erreur", r.message, vaskor::IconeMessage::Erreur);
     });
 
     // Started hidden: the window is closed before it was ever shown, which, since it hides on

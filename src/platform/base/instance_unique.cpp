@@ -51,14 +51,21 @@ private:
     bool verrouille_ = false;
 };
 
+// The one request a new copy makes.
+constexpr char kActiver[] = "activer\n";
+
 // A copy that listens accepts the connection at once (the kernel queues it even while that copy
-// is busy in a check); a socket file without a listener refuses it at once.
+// is busy in a check); a socket file without a listener refuses it at once. The request goes
+// with the connection: the running copy reads it when its event loop next turns.
 bool QuelquUnRepond(const QString& chemin)
 {
     QLocalSocket s;
     s.connectToServer(chemin);
     if (!s.waitForConnected(2000)) return false;
+    s.write(kActiver, qint64(sizeof(kActiver) - 1));
+    s.waitForBytesWritten(1000);
     s.disconnectFromServer();
+    if (s.state() != QLocalSocket::UnconnectedState) s.waitForDisconnected(1000);
     return true;
 }
 
@@ -87,11 +94,18 @@ bool GardeInstance::Acquerir()
         QLocalServer::removeServer(chemin_);
         if (!serveur->listen(chemin_)) return true;  // no guard possible; run unguarded
     }
-    // The other copies only need to reach the socket; a connection is accepted and dropped.
-    QObject::connect(serveur.get(), &QLocalServer::newConnection, serveur.get(), [s = serveur.get()] {
+    // A new copy sends one short request; anything else (another user's program reaching a
+    // socket in a shared temporary folder) is dropped unread beyond a few bytes.
+    QObject::connect(serveur.get(), &QLocalServer::newConnection, serveur.get(), [this, s = serveur.get()] {
         while (QLocalSocket* c = s->nextPendingConnection()) {
-            c->disconnectFromServer();
-            c->deleteLater();
+            auto lire = [this, c] {
+                const QByteArray recu = c->read(sizeof(kActiver) - 1);
+                if (recu == QByteArray(kActiver) && activation_) activation_();
+                c->disconnectFromServer();
+            };
+            QObject::connect(c, &QLocalSocket::readyRead, c, lire);
+            QObject::connect(c, &QLocalSocket::disconnected, c, &QObject::deleteLater);
+            if (c->bytesAvailable() >= qint64(sizeof(kActiver) - 1)) lire();
         }
     });
     serveur_ = std::move(serveur);

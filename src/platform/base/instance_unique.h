@@ -1,10 +1,11 @@
 #pragma once
 // Vaskor runs once per user: two copies would check the same mailboxes, delete by the same
 // filters and overwrite each other's data files. The running copy listens on a local socket;
-// a new copy that reaches it ends at once.
+// a new copy that reaches it asks it to show its window, then ends at once.
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLocalServer;
@@ -20,11 +21,14 @@ public:
     GardeInstance& operator=(const GardeInstance&) = delete;
 
     // True when this process is now the one running copy (it keeps listening until destroyed);
-    // false when another copy answers on the socket. A socket left behind by a copy that crashed
+    // false when another copy answers on the socket (it has then been asked to show itself). A socket left behind by a copy that crashed
     // answers nobody: it is removed and taken over. When the socket cannot be created at all the
     // program is let run rather than refused.
     bool Acquerir();
     bool Acquise() const;
+    // In the running copy: what to do when another copy starts (show and raise the window).
+    // Called on the thread of the event loop.
+    void SurActivation(std::function<void()> f) { activation_ = std::move(f); }
     const QString& Chemin() const { return chemin_; }
 
     // $XDG_RUNTIME_DIR/vaskor.instance, or vaskor-<uid>.instance in the temporary folder when the
@@ -34,6 +38,7 @@ public:
 private:
     QString chemin_;
     std::unique_ptr<QLocalServer> serveur_;
+    std::function<void()> activation_;
 };
 
 }  // namespace vaskor

@@ -378,6 +378,14 @@ Texte TexteEchecMessagerie(CodeLancement code, const Texte& commande)
     return "Problème au lancement de la messagerie.\r\n\t-> "_cp + Utf8VersCp1252(cause) + "\r\n(" + commande + ")";
 }
 
+Texte TexteAucuneMessagerie()
+{
+    return Utf8VersCp1252(
+        "Aucun programme de messagerie n'est configuré.\r\n"
+        "Choisissez-en un dans les réglages de votre bureau (applications par défaut, courrier électronique), "
+        "ou avec la commande :\r\n\txdg-mime default <programme>.desktop x-scheme-handler/mailto");
+}
+
 ResultatLancement LancerCommande(const CommandeMessagerie& commande)
 {
     ResultatLancement r;

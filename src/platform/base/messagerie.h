@@ -75,7 +75,7 @@ enum class CodeLancement : int {
     ViolationPartage = 26,
     AssociationInvalide = 31,
     Lance = 33,
-    RienALancer = -1,  // no mail program configured: nothing happens, nothing is shown
+    RienALancer = -1,  // no mail program configured: nothing starts; the window says so (TexteAucuneMessagerie)
 };
 
 struct ResultatLancement {
@@ -87,6 +87,10 @@ struct ResultatLancement {
 // The message for a failed start: "Problème au lancement de la messagerie.\r\n\t-> ...\r\n(" +
 // command + ")"; empty for codes without a message.
 Texte TexteEchecMessagerie(CodeLancement code, const Texte& commande);
+
+// What the window says, in a box titled "Information", when no mail program is configured
+// (code page 1252).
+Texte TexteAucuneMessagerie();
 
 // Checks that the program can be started (found, executable, a known format) and starts it
 // detached, in the home folder.
