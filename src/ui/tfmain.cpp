@@ -11,7 +11,13 @@
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
 #include "ui/tfcontroleauto.h"
+#include "engine/ajout_ami.h"
+#include "platform/base/autorun.h"
+#include "ui/tfabout.h"
+#include "ui/tfamis.h"
+#include "ui/tfparam.h"
 #include "ui/tfentete.h"
+#include "ui/tffiltres.h"
 #include "ui/tfmailssupp.h"
 #include "ui/vue_messages.h"
 
@@ -86,6 +92,15 @@ TFMain::TFMain(QWidget* parent)
             planificateur_->ApresReglage();
         }
     });
+    BrancherCommande(Commande::GestionFiltres, [this] { Filtres1Click(); });
+    BrancherCommande(Commande::Filtrer, [this] { AjouterFiltre1Click(); });
+    BrancherCommande(Commande::AjouterAuxAmis, [this] { AjouterAuxAmis1Click(); });
+    BrancherCommande(Commande::Amis, [this] { Amis1Click(); });
+    BrancherCommande(Commande::Options, [this] { Options1Click(); });
+    BrancherCommande(Commande::APropos, [this] { APropos1Click(); });
+    autoRun_ = [](bool actif) {
+        vaskor::DefinirAutoRun(actif, std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()));
+    };
     connect(this, &TFMain::FinDemandee, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
@@ -374,6 +389,7 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
     MajActions(false);
 
     environnement.compteEnControleAuto = UnCompteEnControleAuto(comptes_);
+    sortieSon_ = environnement.sortieSonPresente;
     config_ = TConfig();
     const ResultatFichier resultat = ChargerConfig(dossier_, config_, environnement);
     if (!resultat.ok) Message("Erreur", resultat.erreur, IconeMessage::Avertissement);
@@ -560,6 +576,66 @@ void TFMain::LVMsgColumnClick(int colonne)
         }
     }
 }
+
+TFFiltres& TFMain::GestionnaireFiltres()
+{
+    if (!gestionnaireFiltres_) gestionnaireFiltres_ = new TFFiltres(config_, *boites_, this);
+    return *gestionnaireFiltres_;
+}
+
+void TFMain::Filtres1Click()
+{
+    // The manager replaces the whole list: a file that could not be read at start-up may then be
+    // written again.
+    if (GestionnaireFiltres().Executer(filtres_, dossier_)) filtresIllisibles_ = false;
+}
+
+void TFMain::AjouterFiltre1Click()
+{
+    const int ligne = LigneSelectionnee();
+    if (ligne < 0 || static_cast<std::size_t>(ligne) >= liste_.Nombre()) return;
+    // A copy: a check may replace the rows while the dialogs are open.
+    const LigneMessage copie = liste_[static_cast<std::size_t>(ligne)];
+    if (GestionnaireFiltres().NouveauDepuisMessage(copie, filtres_, dossier_)) filtresIllisibles_ = false;
+}
+
+void TFMain::AjouterAuxAmis1Click()
+{
+    const int ligne = LigneSelectionnee();
+    if (ligne < 0 || static_cast<std::size_t>(ligne) >= liste_.Nombre()) return;
+    const std::optional<Texte> adresse =
+        AdresseExpediteurPourAmi(liste_[static_cast<std::size_t>(ligne)].Resume.Entetes);
+    if (!adresse) {
+        Message("Information", MessageExpediteurIntrouvable(), IconeMessage::Avertissement);
+        return;
+    }
+    if (Question("Confirmation", QuestionAjouterAmi(*adresse), BoutonsMessage::OkAnnuler, IconeMessage::Question,
+                 false) != ReponseMessage::Ok)
+        return;
+    if (const ResultatFichier r = AjouterAmiAdresse(dossier_, amis_, *adresse); !r.ok)
+        Message("Erreur", r.erreur, IconeMessage::Erreur);
+}
+
+void TFMain::Amis1Click() { TFAmis::Executer(this, amis_, dossier_, *boites_); }
+
+void TFMain::Options1Click()
+{
+    TFParam dialogue(*boites_, ParametrePresent(dossier_, kSectionGeneral, kCleAutoriserEnregistrementPJ), sortieSon_,
+                     this);
+    dialogue.Charger(config_, !amis_.empty());
+    dialogue.DefinirTestSons([this, &dialogue](const ReglagesSons& r) {
+        if (sons_) TesterSons(&dialogue, *sons_, r);
+    });
+    if (dialogue.exec() != QDialog::Accepted) return;
+    dialogue.Appliquer(config_);
+    if (autoRun_) autoRun_(config_.AutoRun);
+    if (!config_.ControleAuto) lNextCheck_->hide();
+    if (dossier_.empty()) return;
+    if (const ResultatFichier r = EnregistrerConfig(dossier_, config_); !r.ok)
+        Message("Erreur", MessageErreurEnregistrementConfig(r.erreur), IconeMessage::Erreur);
+}
+
+void TFMain::APropos1Click() { TFAbout::Executer(this); }
 
 void TFMain::LVMsgDblClick()
 {

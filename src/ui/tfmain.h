@@ -39,6 +39,7 @@ class LecteurSons;
 class BoitesMessage;
 class MenusControle;
 class ModeleMessages;
+class TFFiltres;
 class VueMessages;
 
 class TFMain : public QMainWindow, public FenetreControle {
@@ -130,6 +131,21 @@ public:
     void EffacerListe1Click();
     void VoirLesEntetes1Click();
     void LVMsgColumnClick(int colonne);
+    // "Gestion des filtres...": the filter manager on the window's filters.
+    void Filtres1Click();
+    // "Filtrer...": a filter made from the selected message.
+    void AjouterFiltre1Click();
+    // "Ajouter aux amis": the sender of the selected message becomes a friend.
+    void AjouterAuxAmis1Click();
+    // "Amis...", "Options...", "&A propos...".
+    void Amis1Click();
+    void Options1Click();
+    void APropos1Click();
+    // The filter manager, made at its first use (its header editor offers the loaded settings'
+    // header names) and kept for the run.
+    TFFiltres& GestionnaireFiltres();
+    // How "Options..." sets the autostart entry (tests replace it).
+    void DefinirMiseAJourAutoRun(std::function<void(bool)> f) { autoRun_ = std::move(f); }
     void LVMsgDblClick();
     // "Masquer" (Esc): to the tray.
     void Masquer();
@@ -247,6 +263,9 @@ private:
     QLabel* pnlCompte_ = nullptr;
     QLabel* lNextCheck_ = nullptr;
 
+    TFFiltres* gestionnaireFiltres_ = nullptr;
+    bool sortieSon_ = true;
+    std::function<void(bool)> autoRun_;
     std::map<Commande, std::function<void()>> travaux_;
     bool interfaceActive_ = true;
     bool hideOnClose_ = true;
