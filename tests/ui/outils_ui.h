@@ -68,3 +68,29 @@ private:
 };
 
 }  // namespace vaskor::test
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include <functional>
+
+namespace vaskor::test {
+
+// Works the modal dialog named `nom` once it is the active modal window; several may wait at
+// once, each for its own dialog.
+inline void QuandOuvert(const QString& nom, std::function<void(QDialog&)> travail)
+{
+    auto* t = new QTimer;
+    t->setInterval(5);
+    QObject::connect(t, &QTimer::timeout, [t, nom, travail] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d || d->objectName() != nom || !d->isVisible()) return;
+        t->stop();
+        t->deleteLater();
+        travail(*d);
+    });
+    t->start();
+}
+
+}  // namespace vaskor::test
