@@ -15,8 +15,14 @@
 # socket paths or not enterable by Dovecot's users (a clone under /root): then its sockets and
 # the mailboxes go to a folder under /tmp that `stop` removes.
 #
+# TLS: at each start a throw-away certificate authority and a server certificate for localhost
+# and 127.0.0.1 are made with openssl in DIR/tls; Dovecot offers STLS on the plain port and
+# speaks TLS from the first byte on a second port. Clients trust the lab's authority through
+# SSL_CERT_FILE=$DOVECOT_TLS_CA.
+#
 # DIR/lab.env is written for the tests (KEY=VALUE lines, no quoting needed):
-#   DOVECOT_HOST, DOVECOT_PORT, DOVECOT_USERS (comma-separated), DOVECOT_PASSWORD_<user>,
+#   DOVECOT_HOST, DOVECOT_PORT, DOVECOT_TLS_PORT, DOVECOT_TLS_CA (the authority's PEM file),
+#   DOVECOT_USERS (comma-separated), DOVECOT_PASSWORD_<user>,
 #   DOVECOT_MAILDIR_<user>, DOVECOT_OWNER (the system user owning the mailboxes),
 #   DOVECOT_PID, DOVECOT_CONF, DOVECOT_LOG, DOVECOT_LAB, DOVECOT_RACINE.
 #
@@ -82,6 +88,25 @@ lire_env() {
 }
 
 vivant() { [[ -n ${1:-} ]] && kill -0 "$1" 2>/dev/null; }
+
+# The lab's authority and the server's certificate, valid two days: nothing outlives the lab.
+creer_certificats() {
+  local tls="$1"
+  command -v openssl >/dev/null || impossible "openssl is missing (scripts/installer-dependances.sh installs it)"
+  rm -rf "$tls"
+  mkdir -p "$tls"
+  openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Vaskor lab CA" \
+    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+    -keyout "$tls/ca.key" -out "$tls/ca.pem" 2>/dev/null
+  openssl req -newkey rsa:2048 -nodes -sha256 -subj "/CN=localhost" \
+    -keyout "$tls/serveur.key" -out "$tls/serveur.csr" 2>/dev/null
+  printf 'subjectAltName=DNS:localhost,IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n' \
+    >"$tls/serveur.ext"
+  openssl x509 -req -sha256 -days 2 -in "$tls/serveur.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" \
+    -CAcreateserial -extfile "$tls/serveur.ext" -out "$tls/serveur.pem" 2>/dev/null
+  chmod 644 "$tls/ca.pem" "$tls/serveur.pem"
+  chmod 600 "$tls/ca.key" "$tls/serveur.key"
+}
 
 # Logs in as the first user over a plain TCP connection; succeeds when Dovecot says +OK to PASS.
 # Runs in a subshell: a refused connection makes `exec` end the shell that tried it.
@@ -171,11 +196,14 @@ demarrer() {
   chown -R "$uid:$gid" "$boites"
   chmod 644 "$mots"
 
-  local essais=1 choisi=""
-  [[ -z $port ]] && essais=5
+  creer_certificats "$dir/tls"
+
+  local essais=1 choisi="" choisi_tls=""
+  essais=5
   local conf="$dir/dovecot.conf" log="$dir/dovecot.log" sortie="$dir/dovecot-sortie.log"
   while ((essais-- > 0)); do
     choisi="${port:-$(port_libre)}"
+    choisi_tls="$(port_libre)"
     cat >"$conf" <<EOF
 # Written by scripts/dovecot-lab.sh; self-contained, reads nothing under /etc/dovecot.
 instance_name = vaskor-lab-$choisi
@@ -185,7 +213,10 @@ log_path = $log
 info_log_path = $log
 protocols = pop3
 listen = 127.0.0.1
-ssl = no
+ssl = yes
+ssl_cert = <$dir/tls/serveur.pem
+ssl_key = <$dir/tls/serveur.key
+ssl_min_protocol = TLSv1.2
 disable_plaintext_auth = no
 auth_mechanisms = plain
 auth_failure_delay = $DELAI_ECHEC
@@ -210,7 +241,9 @@ service pop3-login {
     port = $choisi
   }
   inet_listener pop3s {
-    port = 0
+    address = 127.0.0.1
+    port = $choisi_tls
+    ssl = yes
   }
 }
 # Each refused password would otherwise slow every later login from 127.0.0.1.
@@ -223,7 +256,7 @@ EOF
     : >"$log"
     # Dovecot keeps the caller's output open for good: never let it hold a pipe of ours.
     if ! dovecot -c "$conf" </dev/null >"$sortie" 2>&1; then
-      if [[ -z $port ]] && grep -q "Address already in use" "$sortie" "$log" 2>/dev/null; then
+      if grep -q "Address already in use" "$sortie" "$log" 2>/dev/null && ((essais > 0)); then
         continue
       fi
       erreur "Dovecot did not start:"
@@ -248,6 +281,8 @@ EOF
   {
     echo "DOVECOT_HOST=127.0.0.1"
     echo "DOVECOT_PORT=$choisi"
+    echo "DOVECOT_TLS_PORT=$choisi_tls"
+    echo "DOVECOT_TLS_CA=$dir/tls/ca.pem"
     echo "DOVECOT_USERS=$(IFS=,; echo "${UTILISATEURS[*]}")"
     for u in "${UTILISATEURS[@]}"; do
       echo "DOVECOT_PASSWORD_$u=$(mot_de_passe "$u")"

@@ -5,7 +5,7 @@ set -euo pipefail
 paquets=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-translations-l10n libgl-dev
-  libcrypto++-dev
+  libcrypto++-dev libssl-dev openssl
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dovecot-core dovecot-pop3d python3
   xvfb xauth

@@ -70,6 +70,9 @@ ResultatChargementComptes ChargerComptes(TCipherManager& chiffre, const fs::path
             return r;
         }
         r.comptes.Remplacer(LireComptes(chiffre, octets, &r.motsDePasseIllisibles));
+        // The accounts stay usable without their securities (each then takes its port's default),
+        // but the user is told, and the file is not rewritten from that default unseen.
+        if (const ResultatFichier s = ChargerSecurites(dossier, r.securites); !s.ok) r.erreurSecurites = s.erreur;
     } catch (const std::exception& e) {
         echec(e.what());
     }

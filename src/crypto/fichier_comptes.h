@@ -5,6 +5,7 @@
 
 #include "core/compte.h"
 #include "core/fichiers.h"
+#include "core/securite_compte.h"
 #include "core/texte.h"
 #include "crypto/chiffrement.h"
 
@@ -47,6 +48,10 @@ struct ResultatChargementComptes {
     Texte message;             // MessageErreurFichierComptes() after a failure
     Texte detail;              // the system's reason after a failure, for a log
     int motsDePasseIllisibles = 0;
+    // How each account connects (securites.dat beside comptes.dat).
+    SecuritesComptes securites;
+    // Why securites.dat could not be read; empty when it could (or does not exist).
+    Texte erreurSecurites;
 };
 
 // Loads `comptes.dat` from the folder (found whatever its letter case). A missing file is an

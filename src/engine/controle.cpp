@@ -75,6 +75,45 @@ Texte TexteProchainControle(const TConfig& config, TDateHeure dernier)
     return "Prochain contr\xF4le : " + Texte(tampon);
 }
 
+Texte TexteCertificat(const Texte& compte, const Texte& hote, const CertificatServeur& c)
+{
+    return "Le certificat pr\xE9sent\xE9 par " + hote + " pour le compte \"" + compte +
+           "\" n'a pas pu \xEAtre v\xE9rifi\xE9 : " + c.raison + ".\r\n\r\nSujet : " + c.sujet +
+           "\r\n\xC9metteur : " + c.emetteur + "\r\nValidit\xE9 : du " + c.debutValidite + " au " + c.finValidite +
+           "\r\nEmpreinte SHA-256 :\r\n" + TexteEmpreinte(c.empreinte) +
+           "\r\n\r\nNe lui faites confiance que si cette empreinte est bien celle que votre fournisseur "
+           "annonce : un autre certificat sera toujours refus\xE9.";
+}
+
+void PreparerClient(TIdPOP3& client, const TCompte& compte, const SecuritesComptes* securites)
+{
+    client.Username = compte.NomUser.Lire();
+    client.Port = compte.PortPOP.Lire();
+    client.Host = compte.ServeurPOP.Lire();
+    client.Password = compte.Password.Lire();
+    const ChoixSecurite choix = securites ? securites->Pour(compte) : SecuritesComptes().Pour(compte);
+    client.Securite = choix.mode;
+    client.EmpreinteAcceptee = choix.empreinte;
+}
+
+void Controleur::OuvrirSession(const TCompte& compte)
+{
+    try {
+        client_.OpenSession();
+    } catch (const EchecCertificat& e) {
+        if (ControleAutoEnCours || !d_.securites) throw;
+        const ReponseCertificat r =
+            fenetre_.ConfianceCertificat(compte.Description.Lire(), compte.ServeurPOP.Lire(), e.Certificat());
+        if (r == ReponseCertificat::SansReponse) throw;
+        // Annuler: the check fails as a refused connection does, without a second account of why.
+        if (r == ReponseCertificat::Annuler) throw Echec(GenreEchec::Autre, e.Message());
+        d_.securites->DefinirEmpreinte(compte, e.Certificat().empreinte);
+        if (SecuritesModifiees) SecuritesModifiees();
+        client_.EmpreinteAcceptee = e.Certificat().empreinte;
+        client_.OpenSession();
+    }
+}
+
 Controleur::Controleur(FenetreControle& fenetre, TIdPOP3& client, DonneesControle donnees)
     : fenetre_(fenetre), client_(client), d_(donnees)
 {
@@ -174,14 +213,11 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
     // A run that failed leaves its session open; its QUIT now commits the deletions it sent.
     if (client_.IsConnected()) client_.CloseSession();
 
-    client_.Username = compte.NomUser.Lire();
-    client_.Port = compte.PortPOP.Lire();
-    client_.Host = hote;
-    client_.Password = compte.Password.Lire();
+    PreparerClient(client_, compte, d_.securites);
     fenetre_.TexteStatut(3, "Serveur : " + hote);
 
     try {
-        client_.OpenSession();
+        OuvrirSession(compte);
         if (client_.IsConnected()) {
             const int nombre = client_.CountMessages();
             std::int64_t taille = client_.TotalMailboxSize();
@@ -229,7 +265,11 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
             case GenreEchec::ReponseErreur:
                 texte = "Impossible de se connecter \xE0 " + hote + " :-(\r\n-> " + e.Message() + ")";
                 break;
-            case GenreEchec::Autre: texte = "Impossible de se connecter \xE0 " + hote + " :-("; break;
+            case GenreEchec::Autre:
+                texte = "Impossible de se connecter \xE0 " + hote + " :-(";
+                // A TLS failure says what went wrong: the user has something to change.
+                if (dynamic_cast<const EchecSecurite*>(&e)) texte += "\r\n-> " + e.Message();
+                break;
             }
             fenetre_.Message(TitreInformation(), Rogne(texte), IconeMessage::Avertissement);
         }
@@ -402,13 +442,10 @@ void Controleur::Supprimer()
             const Texte hote = compte.ServeurPOP.Lire();
             if (hote != client_.Host || compte.NomUser.Lire() != client_.Username) {
                 if (client_.IsConnected()) client_.CloseSession();
-                client_.Username = compte.NomUser.Lire();
-                client_.Port = compte.PortPOP.Lire();
-                client_.Host = hote;
-                client_.Password = compte.Password.Lire();
+                PreparerClient(client_, compte, d_.securites);
                 fenetre_.TexteStatut(0, "Connexion en cours \xE0 " + hote + "...");
                 if (!ConnexionInternet()) break;
-                client_.OpenSession();
+                OuvrirSession(compte);
             }
             try {
                 if (!client_.IsConnected()) {

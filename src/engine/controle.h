@@ -9,6 +9,7 @@
 #include "core/config.h"
 #include "core/dates.h"
 #include "core/filtre.h"
+#include "core/securite_compte.h"
 #include "core/journal.h"
 #include "engine/fenetre.h"
 #include "engine/liste_messages.h"
@@ -28,7 +29,16 @@ struct DonneesControle {
     TConfig& config;
     JournalEnAttente& journal;
     ListeMessages& liste;
+    // How each account connects; null: every account by the default of its port.
+    SecuritesComptes* securites = nullptr;
 };
+
+// The question about a certificate that failed its check: the account, the reason, the subject,
+// the issuer, the validity and the SHA-256 fingerprint.
+Texte TexteCertificat(const Texte& compte, const Texte& hote, const CertificatServeur& c);
+
+// Gives the client the account's server, port, user name, password and security.
+void PreparerClient(TIdPOP3& client, const TCompte& compte, const SecuritesComptes* securites);
 
 // "" for 0, "n octets" up to 1024, else "n ko" (whole kilobytes, rounded down).
 Texte TexteTaille(std::int64_t taille);
@@ -75,6 +85,9 @@ public:
     // Shows the next-check label after a check that was not automatic.
     void MajProchainControle();
 
+    // Called after the user trusted a certificate, to save the accounts' securities.
+    std::function<void()> SecuritesModifiees;
+
     // Accounts whose check failed since the counter was last reset (an automatic run shows no
     // message, but a headless caller still wants to know).
     int ComptesEnEchec = 0;
@@ -97,6 +110,9 @@ private:
     };
 
     void ControlerUnCompte(std::size_t indice, bool depuisTray);
+    // OpenSession; in a manual run, a certificate that fails its check is put to the user, and
+    // trusting it stores its fingerprint and connects again.
+    void OuvrirSession(const TCompte& compte);
     void Supprimer();
     void ReceptionEntetes(int nombre, const TCompte& compte);
     void ViderListe();

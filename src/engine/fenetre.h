@@ -4,12 +4,14 @@
 // texts are code page 1252.
 
 #include "core/texte.h"
+#include "mail/transport.h"
 
 namespace vaskor {
 
 enum class IconeMessage { Aucune, Information, Avertissement, Erreur, Question };
 enum class BoutonsMessage { Ok, OkAnnuler, OuiNon, OuiNonAnnuler };
 enum class ReponseMessage { Ok, Annuler, Oui, Non };
+enum class ReponseCertificat { Confiance, Annuler, SansReponse };
 enum class SonControle { MsgOK, MsgAMarquer, MsgAEffacer };
 
 class FenetreControle {
@@ -44,6 +46,16 @@ public:
     virtual void LabelProchainControle(bool visible, const Texte& texte) = 0;
     // Gives the focus to the message list when the window is visible.
     virtual void FocusListe() = 0;
+
+    // A manual check met a certificate that could not be verified: Confiance when the user trusts
+    // it for this account ("Faire confiance à ce certificat pour ce compte"), Annuler otherwise.
+    // A window that cannot ask (no screen) answers SansReponse: the failure is reported with its
+    // reason and fingerprint.
+    virtual ReponseCertificat ConfianceCertificat(const Texte& compte, const Texte& hote,
+                                                  const CertificatServeur& certificat)
+    {
+        return ReponseCertificat::SansReponse;
+    }
 };
 
 }  // namespace vaskor

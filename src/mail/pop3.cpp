@@ -144,6 +144,7 @@ void TIdPOP3::OpenSession()
     };
     try {
         transport_->Connecter(p);
+        if (Securite == ModeSecurite::Tls) DemarrerTls();
     } catch (...) {
         transport_.reset();
         throw;
@@ -153,12 +154,48 @@ void TIdPOP3::OpenSession()
 
     try {
         LireReponse(true);
+        if (Securite == ModeSecurite::StartTls) NegocierStls();
         Commande("USER " + Username);
         Commande("PASS " + Password);
     } catch (...) {
         CloseSession();
         throw;
     }
+}
+
+void TIdPOP3::DemarrerTls()
+{
+    ParametresTls p;
+    p.hote = Host;
+    p.empreinteAcceptee = EmpreinteAcceptee;
+    p.delaiMs = DelaiConnexionMs;
+    p.delaiMaxMs = DelaiLectureMaxMs;
+    p.attente = Attente;
+    transport_->DemarrerTls(p);
+}
+
+void TIdPOP3::NegocierStls()
+{
+    // A server that does not offer STLS gets no password: there is no falling back to clear.
+    const Texte refus = "Le serveur "_cp + Host + " ne propose pas STARTTLS (STLS).";
+    if (Commande("CAPA", false).Code != 1) throw EchecSecurite(refus);
+    bool stls = false;
+    for (;;) {
+        const std::string_view l = LireLigne();
+        if (l == ".") break;
+        const std::string_view mot = Rogner(l).substr(0, Rogner(l).find(' '));
+        if (EgalSansCasse(mot, "STLS")) stls = true;
+    }
+    if (!stls) throw EchecSecurite(refus);
+    const ReponsePop3& r = Commande("STLS", false);
+    if (r.Code != 1) throw EchecSecurite("Le serveur "_cp + Host + " refuse STARTTLS :" + r.Premiere());
+    // Bytes that came after the "+OK" were sent before the handshake: anyone on the way could
+    // have put them there.
+    if (lecteur_.EnAttente() != 0) {
+        transport_->Fermer();
+        throw EchecSecurite("Le serveur "_cp + Host + " a envoyé des données en clair après STLS.");
+    }
+    DemarrerTls();
 }
 
 bool TIdPOP3::IsConnected()

@@ -4,6 +4,7 @@
 // started the work catches it. The client runs on the window's thread: all its waits call the
 // idle hook so that the window keeps processing its events.
 
+#include "core/securite_compte.h"
 #include "core/texte.h"
 #include "mail/lecteur_lignes.h"
 #include "mail/message.h"
@@ -32,6 +33,10 @@ public:
     Texte Username;
     Texte Password;
     bool APOP = false;  // the login is always USER/PASS
+    // TLS from the first byte, STLS before USER (never falling back to clear), or none.
+    ModeSecurite Securite = ModeSecurite::Aucune;
+    // 32 raw bytes: the SHA-256 of a certificate the user trusted for this account.
+    std::string EmpreinteAcceptee;
     int Tag = 0;        // 1 while the preview retrieves a message
 
     // Resolution and connection together.
@@ -63,6 +68,8 @@ public:
 
     // Connects, reads the greeting, logs in with USER and PASS. A failure after the connection
     // closes the session (QUIT) before it is thrown again unchanged.
+    // With a security, the handshake and the certificate check come before any command of ours
+    // (STARTTLS: CAPA and STLS only, in clear).
     void OpenSession();
     // True while the connection is open. When an earlier read found it closed by the server,
     // the session is closed here quietly (no QUIT; OnDisconnected and "Déconnecté.").
@@ -106,6 +113,8 @@ private:
     const ReponsePop3& LireReponse(bool seulementOk);
     const ReponsePop3& Commande(std::string_view commande, bool seulementOk = true);
     void FermerTransport();
+    void DemarrerTls();
+    void NegocierStls();
     void DebutTravail();
     void FinTravail();
 };

@@ -5,10 +5,12 @@
 // because the client runs on the window's thread and the window must keep answering.
 
 #include "core/texte.h"
+#include "mail/echec.h"
 
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace vaskor {
@@ -28,6 +30,48 @@ struct ParametresConnexion {
     std::function<void(const Texte& hote)> avantResolution;
     // Before each connection attempt, with the numeric address tried.
     std::function<void(const Texte& adresse)> avantConnexion;
+};
+
+struct ParametresTls {
+    // The server's name as the user typed it: sent as SNI (not for a numeric address) and checked
+    // against the certificate's names or addresses.
+    Texte hote;
+    // 32 raw bytes: the SHA-256 of a certificate the user trusted for this account; accepted
+    // even when it cannot be verified. Empty: none.
+    std::string empreinteAcceptee;
+    // The whole handshake, in milliseconds ("Timed out connexion." past it).
+    int delaiMs = 120000;
+    // The longest silence of the server during the handshake ("Le serveur ne répond plus.").
+    int delaiMaxMs = 60000;
+    std::function<void()> attente;
+};
+
+// A certificate that failed its check, as shown to the user (code page 1252 texts).
+struct CertificatServeur {
+    Texte raison;     // "le certificat a expiré", "l'autorité qui l'a signé est inconnue"...
+    Texte sujet;
+    Texte emetteur;
+    Texte debutValidite;  // "dd/mm/yyyy hh:nn UTC"
+    Texte finValidite;
+    std::string empreinte;  // SHA-256, 32 raw bytes
+};
+
+// A TLS failure (handshake refused, STLS not offered...): its text says what went wrong and is
+// shown to the user.
+class EchecSecurite : public Echec {
+public:
+    explicit EchecSecurite(Texte message) : Echec(GenreEchec::Autre, std::move(message)) {}
+};
+
+// The server's certificate could not be verified: the user decides whether to trust it.
+class EchecCertificat : public EchecSecurite {
+public:
+    EchecCertificat(Texte message, CertificatServeur certificat)
+        : EchecSecurite(std::move(message)), certificat_(std::move(certificat)) {}
+    const CertificatServeur& Certificat() const { return certificat_; }
+
+private:
+    CertificatServeur certificat_;
 };
 
 class Transport {
@@ -50,7 +94,21 @@ public:
     // Closes at once; nothing is sent. Harmless when already closed.
     virtual void Fermer() noexcept = 0;
     virtual bool EstOuvert() const = 0;
+
+    // Starts TLS on the open connection: the handshake, then the check of the certificate; every
+    // later byte goes through it. Nothing of ours is sent before both succeeded. Throws
+    // EchecCertificat when the certificate is not trusted (and is not the one the user trusted for
+    // this account), EchecSecurite for any other TLS failure, and the waits' failures as
+    // Connecter and Recevoir do. After a failure the connection is closed. A stream that cannot
+    // encrypt throws EchecSecurite.
+    virtual void DemarrerTls(const ParametresTls& p);
 };
+
+inline void Transport::DemarrerTls(const ParametresTls&)
+{
+    Fermer();
+    throw EchecSecurite("Cette connexion ne sait pas chiffrer.");
+}
 
 using FabriqueTransport = std::function<std::unique_ptr<Transport>()>;
 

@@ -3,6 +3,7 @@
 #include "ui/texte_qt.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vaskor {
 
@@ -69,6 +70,19 @@ void BoitesMessage::Message(QWidget* parent, const Texte& titre, const Texte& te
 {
     QMessageBox boite(IconeQt(icone), VersQString(titre), TexteBoite(texte), QMessageBox::Ok, parent);
     boite.exec();
+}
+
+bool BoitesMessage::ConfianceCertificat(QWidget* parent, const Texte& texte)
+{
+    QMessageBox boite(QMessageBox::Warning, QStringLiteral("Confirmation"), TexteBoite(texte), QMessageBox::NoButton,
+                      parent);
+    QPushButton* confiance =
+        boite.addButton(QString::fromUtf8("Faire confiance à ce certificat pour ce compte"), QMessageBox::AcceptRole);
+    QPushButton* annuler = boite.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+    boite.setDefaultButton(annuler);
+    boite.setEscapeButton(annuler);
+    boite.exec();
+    return boite.clickedButton() == confiance;
 }
 
 }  // namespace vaskor

@@ -16,6 +16,9 @@ public:
     virtual ReponseMessage Question(QWidget* parent, const Texte& titre, const Texte& texte, BoutonsMessage boutons,
                                     IconeMessage icone, bool defautNon);
     virtual void Message(QWidget* parent, const Texte& titre, const Texte& texte, IconeMessage icone);
+    // The box about a certificate that failed its check: true for "Faire confiance à ce
+    // certificat pour ce compte", false for "Annuler" (the default, also Esc).
+    virtual bool ConfianceCertificat(QWidget* parent, const Texte& texte);
 };
 
 // A message text as a box shows it: the line breaks written "\r\n" (or "\r\r\n") become one.

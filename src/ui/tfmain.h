@@ -52,6 +52,8 @@ public:
     ListeMessages& Liste() { return liste_; }
     const ListeComptes& Comptes() const { return comptes_; }
     ListeComptes& Comptes() { return comptes_; }
+    // How each account connects, and the certificates trusted for them.
+    SecuritesComptes& Securites() { return securites_; }
     // Replaces the account list (sorted by description), rebuilds the three check menus and
     // shows the check commands when there is at least one account.
     void DefinirComptes(std::vector<TCompte> comptes);
@@ -174,6 +176,8 @@ public:
     void MontrerFenetre() override;
     void LabelProchainControle(bool visible, const Texte& texte) override;
     void FocusListe() override;
+    ReponseCertificat ConfianceCertificat(const Texte& compte, const Texte& hote,
+                                          const CertificatServeur& certificat) override;
 
 signals:
     // The tray icon is to be shown (the window goes hidden) or removed (the window is back).
@@ -224,6 +228,7 @@ private:
 
     ListeMessages liste_;
     ListeComptes comptes_;
+    SecuritesComptes securites_;
     ListeFiltres filtres_;
     // The filters file could not be read at start-up: it is not replaced at quit. A filter
     // manager that replaces the whole list on OK clears it.

@@ -5,6 +5,7 @@
 #include "cli/commande.h"
 #include "core/compte.h"
 #include "core/fichiers.h"
+#include "core/securite_compte.h"
 #include "crypto/fichier_comptes.h"
 
 #include <algorithm>
@@ -16,25 +17,55 @@ using namespace vaskor;
 
 cli::EnregistrementAide aideListe({"accounts",
                                    "accounts [--data DOSSIER]\n"
-                                   "accounts add --description D --server S --user U [--port P] [--data DOSSIER]\n"
-                                   "accounts remove DESCRIPTION [--data DOSSIER]",
+                                   "accounts add --description D --server S --user U [--security S] [--port P] [--data DOSSIER]\n"
+                                   "accounts remove DESCRIPTION [--data DOSSIER]\n"
+                                   "accounts trust DESCRIPTION SHA256 [--data DOSSIER]",
                                    "Liste les comptes de comptes.dat, une ligne par compte : description, serveur,\n"
-                                   "utilisateur, port, contrôle automatique 0/1 (jamais le mot de passe).\n"
-                                   "\"accounts add --help\" et \"accounts remove --help\" détaillent les deux autres formes.",
+                                   "utilisateur, port, contrôle automatique 0/1, sécurité (tls, starttls ou none) et\n"
+                                   "empreinte du certificat accepté pour le compte (\"-\" sans), jamais le mot de passe.\n"
+                                   "\"accounts add --help\", \"accounts remove --help\" et \"accounts trust --help\"\n"
+                                   "détaillent les autres formes.",
                                    {cli::OptionData}});
 cli::EnregistrementAide aideAjout({"accounts add",
-                                   "accounts add --description D --server S --user U [--port P] [--data DOSSIER]",
+                                   "accounts add --description D --server S --user U [--security S] [--port P] [--data DOSSIER]",
                                    "Ajoute un compte. Le mot de passe est demandé sans écho sur un terminal ; un script\n"
                                    "le donne sur la première ligne de l'entrée standard. Affiche une ligne de confirmation.",
                                    {{"--description", "D", "nom du compte, unique (50 caractères au plus)"},
                                     {"--server", "S", "serveur POP3"},
                                     {"--user", "U", "nom d'utilisateur"},
-                                    {"--port", "P", "port POP3, de 1 à 65535 (110 par défaut)"},
+                                    {"--security", "S", "tls (par défaut : chiffré dès la connexion), starttls ou none\n"
+                                                        "(mot de passe en clair)"},
+                                    {"--port", "P", "port POP3, de 1 à 65535 (995 avec tls, sinon 110)"},
                                     cli::OptionData}});
 cli::EnregistrementAide aideRetrait({"accounts remove", "accounts remove DESCRIPTION [--data DOSSIER]",
                                      "Supprime le compte de cette description (la casse n'importe que si deux comptes\n"
                                      "ne diffèrent que par elle). Affiche une ligne de confirmation.",
                                      {cli::OptionData}});
+cli::EnregistrementAide aideConfiance({"accounts trust", "accounts trust DESCRIPTION SHA256 [--data DOSSIER]",
+                                       "Fait confiance, pour ce compte seulement, au certificat de cette empreinte SHA-256\n"
+                                       "(64 chiffres hexadécimaux, \":\" permis), celle qu'affiche un contrôle refusé.\n"
+                                       "Un autre certificat reste refusé.",
+                                       {cli::OptionData}});
+
+const char* JetonSecurite(ModeSecurite m)
+{
+    switch (m) {
+    case ModeSecurite::Tls: return "tls";
+    case ModeSecurite::StartTls: return "starttls";
+    case ModeSecurite::Aucune: break;
+    }
+    return "none";
+}
+
+bool LireSecurite(const Texte& jeton, ModeSecurite& m)
+{
+    for (const ModeSecurite x : {ModeSecurite::Tls, ModeSecurite::StartTls, ModeSecurite::Aucune})
+        if (jeton == JetonSecurite(x)) {
+            m = x;
+            return true;
+        }
+    return false;
+}
 
 int ErreurUsage(cli::Contexte&, const Texte& erreur)
 {
@@ -57,6 +88,23 @@ bool LireEnregistrements(cli::Contexte& c, const fs::path& dossier, std::vector<
     return true;
 }
 
+bool LireSecurites(cli::Contexte& c, const fs::path& dossier, SecuritesComptes& securites)
+{
+    const ResultatFichier r = ChargerSecurites(dossier, securites);
+    if (!r.ok) c.EcrireErreur(r.erreur + "\n");
+    return r.ok;
+}
+
+// The records carry enciphered passwords, but the securities are found by description, server
+// and user name only.
+bool EcrireSecurites(cli::Contexte& c, const fs::path& dossier, const SecuritesComptes& securites,
+                     const std::vector<TCompte>& enregistrements)
+{
+    const ResultatFichier r = EnregistrerSecurites(dossier, securites, enregistrements);
+    if (!r.ok) c.EcrireErreur(r.erreur + "\n");
+    return r.ok;
+}
+
 bool Ecrire(cli::Contexte& c, const fs::path& dossier, const std::vector<TCompte>& enregistrements)
 {
     const ResultatFichier r =
@@ -76,10 +124,15 @@ int Lister(cli::Contexte& c, const fs::path& dossier)
     if (r.motsDePasseIllisibles > 0)
         c.EcrireErreur("Attention : " + std::to_string(r.motsDePasseIllisibles) +
                        " mot(s) de passe illisible(s), lu(s) comme vide(s).\n");
+    if (!r.erreurSecurites.empty()) c.EcrireErreur(r.erreurSecurites + "\n");
     r.comptes.NormaliserControleAuto();
-    for (const TCompte& k : r.comptes.Tous())
+    for (const TCompte& k : r.comptes.Tous()) {
+        const ChoixSecurite s = r.securites.Pour(k);
         c.Ecrire(k.Description.Lire() + "\t" + k.ServeurPOP.Lire() + "\t" + k.NomUser.Lire() + "\t" +
-                 std::to_string(k.PortPOP.Lire()) + "\t" + std::to_string(int(k.ControleAuto)) + "\n");
+                 std::to_string(k.PortPOP.Lire()) + "\t" + std::to_string(int(k.ControleAuto)) + "\t" +
+                 JetonSecurite(s.mode) + "\t" + (s.empreinte.empty() ? Texte("-") : TexteEmpreinte(s.empreinte)) +
+                 "\n");
+    }
     return 0;
 }
 
@@ -88,9 +141,13 @@ int Ajouter(cli::Contexte& c, const cli::Arguments& a, const fs::path& dossier)
     const Texte description = a.Valeur("--description");
     const Texte serveur = a.Valeur("--server");
     const Texte utilisateur = a.Valeur("--user");
-    const Texte port = a.Valeur("--port", "110");
+    ModeSecurite securite = ModeSecurite::Tls;
+    if (a.A("--security") && !LireSecurite(a.Valeur("--security"), securite))
+        return ErreurUsage(c, "--security : tls, starttls ou none.");
+    const int portDefaut = PortParDefaut(securite);
+    const Texte port = a.Valeur("--port", std::to_string(portDefaut));
     // A number out of range is refused before anything is asked.
-    const std::int64_t numeroPort = port.empty() ? 110 : cli::ValeurEntiere(a, "--port", 1, 65535, 110);
+    const std::int64_t numeroPort = port.empty() ? portDefaut : cli::ValeurEntiere(a, "--port", 1, 65535, portDefaut);
     const Texte motDePasse = c.LireMotDePasse().value_or("");
 
     // The account editor's checks, in its order.
@@ -132,19 +189,24 @@ int Ajouter(cli::Contexte& c, const cli::Arguments& a, const fs::path& dossier)
             return 1;
         }
     }
+    SecuritesComptes securites;
+    if (!LireSecurites(c, dossier, securites)) return 1;
     TCipherManager chiffre;
     enregistrements.push_back(ChiffrerCompte(chiffre, nouveau));
     std::stable_sort(enregistrements.begin(), enregistrements.end(), CompteAvant);
-    if (!Ecrire(c, dossier, enregistrements)) return 1;
+    securites.Definir(nouveau, securite);
+    // The security first: an account without its record would be taken in clear on port 110.
+    if (!EcrireSecurites(c, dossier, securites, enregistrements) || !Ecrire(c, dossier, enregistrements)) return 1;
     c.Ecrire("Compte \xAB " + nouveau.Description.Lire() + " \xBB ajout\xE9 (" + nouveau.ServeurPOP.Lire() + ":" +
-             std::to_string(nouveau.PortPOP.Lire()) + ").\n");
+             std::to_string(nouveau.PortPOP.Lire()) + ", " + TexteSecurite(securite) + ").\n");
     return 0;
 }
 
-int Supprimer(cli::Contexte& c, const Texte& description, const fs::path& dossier)
+// The position of the one account with that description (exact, else ASCII case ignored), or
+// -1 after telling why.
+std::ptrdiff_t TrouverCompte(cli::Contexte& c, const std::vector<TCompte>& enregistrements, const Texte& description,
+                             const char* quoi)
 {
-    std::vector<TCompte> enregistrements;
-    if (!LireEnregistrements(c, dossier, enregistrements)) return 1;
     TCompte cle = TCompte::Vierge();
     cle.Description = description;  // cut to the field's 50 characters, as stored
     const Texte cherche = cle.Description.Lire();
@@ -161,16 +223,45 @@ int Supprimer(cli::Contexte& c, const Texte& description, const fs::path& dossie
     if (positions.empty()) positions = trouver(true);
     if (positions.empty()) {
         c.EcrireErreur("Aucun compte ne porte la description \"" + cherche + "\".\n");
-        return 1;
+        return -1;
     }
     if (positions.size() > 1) {
-        c.EcrireErreur("Plusieurs comptes portent la description \"" + cherche + "\" : aucun n'est supprimé.\n"_cp);
-        return 1;
+        c.EcrireErreur("Plusieurs comptes portent la description \"" + cherche + "\" : aucun n'est "_cp + quoi + ".\n");
+        return -1;
     }
-    const Texte supprime = enregistrements[positions.front()].Description.Lire();
-    enregistrements.erase(enregistrements.begin() + std::ptrdiff_t(positions.front()));
+    return std::ptrdiff_t(positions.front());
+}
+
+int Supprimer(cli::Contexte& c, const Texte& description, const fs::path& dossier)
+{
+    std::vector<TCompte> enregistrements;
+    if (!LireEnregistrements(c, dossier, enregistrements)) return 1;
+    const std::ptrdiff_t i = TrouverCompte(c, enregistrements, description, "supprim\xE9");
+    if (i < 0) return 1;
+    SecuritesComptes securites;
+    // An unreadable securities file is left as it is: the account goes, its choice stays behind.
+    const bool securitesLues = ChargerSecurites(dossier, securites).ok;
+    const Texte supprime = enregistrements[std::size_t(i)].Description.Lire();
+    enregistrements.erase(enregistrements.begin() + i);
     if (!Ecrire(c, dossier, enregistrements)) return 1;
+    if (securitesLues && !EcrireSecurites(c, dossier, securites, enregistrements)) return 1;
     c.Ecrire("Compte \xAB " + supprime + " \xBB supprim\xE9.\n");
+    return 0;
+}
+
+int FaireConfiance(cli::Contexte& c, const Texte& description, const Texte& empreinte, const fs::path& dossier)
+{
+    const std::string brute = LireEmpreinte(empreinte);
+    if (brute.empty()) return ErreurUsage(c, "empreinte SHA-256 illisible : 64 chiffres hexad\xE9" "cimaux attendus (\":\" permis).");
+    std::vector<TCompte> enregistrements;
+    SecuritesComptes securites;
+    if (!LireEnregistrements(c, dossier, enregistrements) || !LireSecurites(c, dossier, securites)) return 1;
+    const std::ptrdiff_t i = TrouverCompte(c, enregistrements, description, "modifi\xE9");
+    if (i < 0) return 1;
+    const TCompte& compte = enregistrements[std::size_t(i)];
+    securites.DefinirEmpreinte(compte, brute);
+    if (!EcrireSecurites(c, dossier, securites, enregistrements)) return 1;
+    c.Ecrire("Compte \xAB " + compte.Description.Lire() + " \xBB : certificat " + TexteEmpreinte(brute) + " accept\xE9.\n");
     return 0;
 }
 
@@ -191,16 +282,21 @@ int Comptes(cli::Contexte& c)
         return Lister(c, dossier);
     }
     if (p[0] == "add" && p.size() == 1) {
-        if (!optionsSeulement({"--description", "--server", "--user", "--port"})) return ErreurUsage(c, {});
+        if (!optionsSeulement({"--description", "--server", "--user", "--port", "--security"}))
+            return ErreurUsage(c, {});
         return Ajouter(c, a, dossier);
     }
     if (p[0] == "remove" && p.size() == 2) {
         if (!optionsSeulement({})) return ErreurUsage(c, {});
         return Supprimer(c, p[1], dossier);
     }
+    if (p[0] == "trust" && p.size() == 3) {
+        if (!optionsSeulement({})) return ErreurUsage(c, {});
+        return FaireConfiance(c, p[1], p[2], dossier);
+    }
     return ErreurUsage(c, {});
 }
 
-cli::EnregistrementCommande e("accounts", "liste, ajoute ou supprime les comptes (comptes.dat)", Comptes);
+cli::EnregistrementCommande e("accounts", "liste, ajoute ou supprime les comptes, règle la confiance en un certificat", Comptes);
 
 }  // namespace

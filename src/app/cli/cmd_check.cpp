@@ -10,7 +10,7 @@
 #include "crypto/chiffrement.h"
 #include "crypto/fichier_comptes.h"
 #include "engine/controle.h"
-#include "platform/base/transport_tcp.h"
+#include "platform/base/transport_tls.h"
 
 #include <ostream>
 
@@ -123,10 +123,11 @@ int Check(Contexte& c)
     }
 
     FenetreConsole fenetre(c, quand);
-    TIdPOP3 client([] { return CreerTransportTcp(); });
+    TIdPOP3 client([] { return CreerTransportTls(); });
     JournalEnAttente journal;
     ListeMessages liste;
-    Controleur controle(fenetre, client, {comptes.comptes, filtres, amis, config, journal, liste});
+    if (!comptes.erreurSecurites.empty()) c.EcrireErreur(comptes.erreurSecurites + "\n");
+    Controleur controle(fenetre, client, {comptes.comptes, filtres, amis, config, journal, liste, &comptes.securites});
 
     if (a.options.count("--account")) {
         const Texte voulu = a.Valeur("--account");

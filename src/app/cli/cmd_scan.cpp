@@ -7,7 +7,8 @@
 #include "mail/echec.h"
 #include "mail/message.h"
 #include "mail/pop3.h"
-#include "platform/base/transport_tcp.h"
+#include "engine/controle.h"
+#include "platform/base/transport_tls.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,7 +19,7 @@
 namespace vaskor::cli {
 
 // The scan of one account, whatever gave it (the command line now; the accounts file too).
-int Scanner(Contexte& c, const TCompte& compte);
+int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite);
 
 namespace {
 
@@ -42,17 +43,19 @@ std::optional<Texte> PremiereLigne(const Texte& nom)
 }
 
 EnregistrementAide aide({"scan",
-                         "scan --host H [--port P] --user U [--password-file F]\n"
+                         "scan --host H [--port P] [--tls|--starttls] --user U [--password-file F]\n"
                          "scan --account DESCRIPTION [--data DOSSIER]",
                          "Se connecte à une boîte POP3 et liste ses messages sans les télécharger : d'abord\n"
                          "\"nombre<TAB>taille totale\", puis par message : numéro, taille, expéditeur, sujet, date\n"
                          "(AAAA-MM-JJ HH:MM:SS, heure locale). Le mot de passe est demandé sans écho sur un\n"
                          "terminal ; un script le donne sur la première ligne de l'entrée standard.",
                          {{"--host", "H", "serveur POP3"},
-                          {"--port", "P", "port, de 1 à 65535 (110 par défaut)"},
+                          {"--port", "P", "port, de 1 à 65535 (110 par défaut, 995 avec --tls)"},
+                          {"--tls", "", "chiffré dès la connexion (SSL/TLS)"},
+                          {"--starttls", "", "STLS avant USER ; jamais de repli en clair"},
                           {"--user", "U", "nom d'utilisateur"},
                           {"--password-file", "F", "lit le mot de passe sur la première ligne de F"},
-                          {"--account", "DESCRIPTION", "prend serveur, port, utilisateur et mot de passe dans comptes.dat"},
+                          {"--account", "DESCRIPTION", "prend serveur, port, sécurité, utilisateur et mot de passe du compte"},
                           OptionData}});
 
 int Usage(Contexte&, const Texte& message)
@@ -65,7 +68,7 @@ int Usage(Contexte&, const Texte& message)
 Texte CompteDepuisArguments(Contexte& c, const Arguments& a, TCompte& compte)
 {
     if (!a.A("--host") || !a.A("--user")) return "--host et --user sont obligatoires.";
-    const int port = int(ValeurEntiere(a, "--port", 1, 65535, 110));
+    const int port = int(ValeurEntiere(a, "--port", 1, 65535, a.A("--tls") ? PortTls : PortPop3));
     Texte motDePasse;
     if (a.A("--password-file")) {
         const auto l = PremiereLigne(a.Valeur("--password-file"));
@@ -88,7 +91,7 @@ Texte CompteDepuisArguments(Contexte& c, const Arguments& a, TCompte& compte)
 
 // The account named by its description in the folder's comptes.dat, password deciphered.
 // Returns an error text, empty when found.
-Texte CompteDepuisFichier(const Arguments& a, TCompte& compte)
+Texte CompteDepuisFichier(const Arguments& a, TCompte& compte, ChoixSecurite& securite)
 {
     TCipherManager chiffre;
     const ResultatChargementComptes r = ChargerComptes(chiffre, DossierDonnees(a));
@@ -106,41 +109,46 @@ Texte CompteDepuisFichier(const Arguments& a, TCompte& compte)
     if (trouves.empty()) return "Aucun compte ne porte la description \"" + cherche + "\".";
     if (trouves.size() > 1) return "Plusieurs comptes portent la description \"" + cherche + "\".";
     compte = *trouves.front();
+    securite = r.securites.Pour(compte);
     return Texte();
 }
 
 int Scan(Contexte& c)
 {
-    const Arguments a = AnalyserArguments(c.args);
+    const Arguments a = AnalyserArguments(c.args, {"--tls", "--starttls"});
     if (!a.erreur.empty()) return Usage(c, a.erreur);
     if (!a.positionnels.empty()) return Usage(c, "argument inattendu \xAB " + a.positionnels[0] + " \xBB.");
+    if (a.A("--tls") && a.A("--starttls")) return Usage(c, "--tls et --starttls s'excluent.");
     TCompte compte = TCompte::Vierge();
+    ChoixSecurite securite;
     if (a.A("--account")) {
-        if (a.A("--host") || a.A("--user") || a.A("--port") || a.A("--password-file"))
-            return Usage(c, "--account prend le serveur, le port, l'utilisateur et le mot de passe dans comptes.dat.");
-        const Texte erreur = CompteDepuisFichier(a, compte);
+        if (a.A("--host") || a.A("--user") || a.A("--port") || a.A("--password-file") || a.A("--tls") ||
+            a.A("--starttls"))
+            return Usage(c, "--account prend le serveur, le port, la s\xE9" "curit\xE9, l'utilisateur et le mot de passe "
+                            "du compte.");
+        const Texte erreur = CompteDepuisFichier(a, compte, securite);
         if (!erreur.empty()) {
             c.EcrireErreur(erreur + "\n");
             return 1;
         }
-        return Scanner(c, compte);
+        return Scanner(c, compte, securite);
     }
     const Texte erreur = CompteDepuisArguments(c, a, compte);
     if (!erreur.empty()) return Usage(c, erreur);
-    return Scanner(c, compte);
+    securite.mode = a.A("--tls") ? ModeSecurite::Tls : a.A("--starttls") ? ModeSecurite::StartTls : ModeSecurite::Aucune;
+    return Scanner(c, compte, securite);
 }
 
 }  // namespace
 
 // The scan of one account; prints "count<TAB>total size", then per message n, size, sender,
 // subject and date, TAB-separated. A failure prints its text on standard error: status 1.
-int Scanner(Contexte& c, const TCompte& compte)
+int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite)
 {
-    TIdPOP3 pop(CreerTransportTcp);
-    pop.Host = compte.ServeurPOP.Lire();
-    pop.Port = compte.PortPOP;
-    pop.Username = compte.NomUser.Lire();
-    pop.Password = compte.Password.Lire();
+    TIdPOP3 pop(CreerTransportTls);
+    PreparerClient(pop, compte, nullptr);
+    pop.Securite = securite.mode;
+    pop.EmpreinteAcceptee = securite.empreinte;
     try {
         pop.OpenSession();
         const int nombre = pop.CountMessages();

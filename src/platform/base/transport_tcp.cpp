@@ -171,6 +171,7 @@ public:
     }
 
     bool EstOuvert() const override { return fd_ >= 0; }
+    int Descripteur() const { return fd_; }
 
 private:
     int fd_ = -1;
@@ -284,5 +285,11 @@ Texte TexteErreurSocket(int erreur)
 }
 
 std::unique_ptr<Transport> CreerTransportTcp() { return std::make_unique<TransportTcp>(); }
+
+int DescripteurTcp(const Transport& t)
+{
+    const auto* tcp = dynamic_cast<const TransportTcp*>(&t);
+    return tcp ? tcp->Descripteur() : -1;
+}
 
 }  // namespace vaskor

@@ -12,4 +12,8 @@ Texte TexteErreurSocket(int erreur);
 
 std::unique_ptr<Transport> CreerTransportTcp();
 
+// The socket of a transport made by CreerTransportTcp, or -1 (another kind, or not connected):
+// the TLS stream runs over it.
+int DescripteurTcp(const Transport& t);
+
 }  // namespace vaskor
