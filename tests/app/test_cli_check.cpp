@@ -18,7 +18,7 @@ void AjouterCompte(const DossierTemporaire& d, const std::string& description, i
 {
     std::string sortie, erreurs;
     ASSERT_EQ(LancerCli("accounts add" + Data(d) + " --description '" + description + "' --server 127.0.0.1 --user " +
-                            user + " --port " + std::to_string(port),
+                            user + " --security none --port " + std::to_string(port),
                         "secret\n", sortie, &erreurs),
               0)
         << erreurs;

@@ -1,5 +1,6 @@
 #include "core/fichiers.h"
 #include "core/journal.h"
+#include "core/securite_compte.h"
 #include "crypto/fichier_comptes.h"
 #include "support/faux_serveur_pop3.h"
 #include "support/outils.h"
@@ -47,9 +48,10 @@ TEST(CliComptes, AnAddedAccountFollowsTheEditorsRulesAndItsPasswordNeverShows)
     ASSERT_EQ(Ajouter(d, "--description '" + longue + "' --server s --user u --port 995", "x"), 0);
     ASSERT_EQ(Ajouter(d, "--description 'Bureau' --server pop.b.fr --user 'b o b'", "mdp"), 0);
 
-    EXPECT_EQ(Lister(d), "Bureau\tpop.b.fr\tb o b\t110\t1\n" + std::string(50, 'd') +
-                             "\ts\tu\t995\t1\n"
-                             "Maison\tpop.exemple.fr\tanne\t110\t1\n");
+    // Without --security an account takes TLS, on port 995 unless --port says otherwise.
+    EXPECT_EQ(Lister(d), "Bureau\tpop.b.fr\tb o b\t995\t1\ttls\t-\n" + std::string(50, 'd') +
+                             "\ts\tu\t995\t1\ttls\t-\n"
+                             "Maison\tpop.exemple.fr\tanne\t110\t1\ttls\t-\n");
 
     const std::string octets = LireTout(d.Chemin() / "comptes.dat");
     ASSERT_EQ(octets.size(), 3u * 368);
@@ -132,7 +134,7 @@ TEST(CliComptes, RemovingAnAccountLeavesTheOthersByteForByte)
 
     // Listing it shows the unreadable password as lost for the automatic check, with a warning.
     int statut = 0;
-    EXPECT_EQ(Lister(d, &statut, &erreurs), "Abri\t\t\t0\t0\nZinc\t\t\t0\t0\n");
+    EXPECT_EQ(Lister(d, &statut, &erreurs), "Abri\t\t\t0\t0\tnone\t-\nZinc\t\t\t0\t0\tnone\t-\n");
     EXPECT_EQ(statut, 0);
     EXPECT_NE(erreurs.find("illisible"), std::string::npos);
 }
@@ -168,7 +170,7 @@ TEST(CliScan, AnAccountIsTakenFromTheAccountsFileWithItsPasswordDeciphered)
     DossierTemporaire d;
     test::FauxServeurPop3 s;
     s.Connexion("anne", "s\xE9same").Stat(0, 0).Liste({}).Quitter();
-    ASSERT_EQ(Ajouter(d, "--description 'Maison' --server 127.0.0.1 --user anne --port " + std::to_string(s.Port()),
+    ASSERT_EQ(Ajouter(d, "--description 'Maison' --server 127.0.0.1 --user anne --security none --port " + std::to_string(s.Port()),
                       "s\xC3\xA9same"),
               0);
     s.Demarrer();
@@ -181,4 +183,21 @@ TEST(CliScan, AnAccountIsTakenFromTheAccountsFileWithItsPasswordDeciphered)
     EXPECT_EQ(LancerCli("scan --account Absent" + Data(d), "", sortie, &erreurs), 1);
     EXPECT_EQ(erreurs, "Aucun compte ne porte la description \"Absent\".\n");
     EXPECT_EQ(LancerCli("scan --account Maison --host h" + Data(d), "", sortie, &erreurs), 64);
+}
+
+TEST(CliComptes, EachAccountKeepsItsSecurityAndTrustedCertificateBesideComptesDat)
+{
+    DossierTemporaire d;
+    const std::string empreinte(32, '\xAB');
+    ASSERT_EQ(Ajouter(d, "--description A --server a --user u --security starttls", "m"), 0);
+    ASSERT_EQ(Ajouter(d, "--description B --server b --user u --security none --port 2110", "m"), 0);
+    std::string erreurs, sortie;
+    EXPECT_EQ(Ajouter(d, "--description C --server c --user u --security ssl", "m", &erreurs), 64);
+    EXPECT_EQ(LancerCli("accounts trust A " + TexteEmpreinte(empreinte) + Data(d), "", sortie, &erreurs), 0) << erreurs;
+    EXPECT_EQ(LancerCli("accounts trust A 12:34" + Data(d), "", sortie, &erreurs), 64);
+    EXPECT_EQ(Lister(d), "A\ta\tu\t110\t1\tstarttls\t" + TexteEmpreinte(empreinte) + "\nB\tb\tu\t2110\t1\tnone\t-\n");
+    // comptes.dat keeps its records and nothing else; removing an account removes its choice.
+    EXPECT_EQ(LireTout(d.Chemin() / "comptes.dat").size(), 2u * 368);
+    EXPECT_EQ(LancerCli("accounts remove A" + Data(d), "", sortie, &erreurs), 0) << erreurs;
+    EXPECT_EQ(LireTout(d.Chemin() / "securites.dat").size(), 192u);
 }

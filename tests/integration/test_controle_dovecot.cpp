@@ -192,7 +192,7 @@ TEST(ControleDovecot, TheCommandLineTakesTheAccountAndItsDecipheredPasswordFromC
     DossierTemporaire d;
     const std::string data = " --data '" + d.Chemin().string() + "'";
     std::string sortie, erreurs;
-    ASSERT_EQ(LancerCli("accounts add" + data + " --description Emile --server " + b.lab.Hote() + " --port " +
+    ASSERT_EQ(LancerCli("accounts add" + data + " --description Emile --server " + b.lab.Hote() + " --security none --port " +
                             std::to_string(b.lab.Port()) + " --user emile",
                         b.lab.MotDePasse("emile") + "\n", sortie, &erreurs),
               0)
