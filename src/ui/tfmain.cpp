@@ -1,7 +1,7 @@
 #include "ui/tfmain.h"
 
 #include "crypto/fichier_comptes.h"
-#include "platform/base/transport_tcp.h"
+#include "platform/base/transport_tls.h"
 #include "platform/gui/sons.h"
 #include "ui/actions_liste.h"
 #include "ui/application.h"
@@ -55,7 +55,7 @@ auto CleLigne(const LigneMessage& l)
 
 TFMain::TFMain(QWidget* parent)
     : QMainWindow(parent),
-      client_(CreerTransportTcp),
+      client_(CreerTransportTls),
       cmd_(new Commandes(this)),
       boites_(std::make_unique<BoitesMessage>())
 {
@@ -65,7 +65,11 @@ TFMain::TFMain(QWidget* parent)
     resize(760, 440);
     actionsListe_ = std::make_unique<ActionsListe>(*cmd_);
     controleur_ = std::make_unique<Controleur>(
-        *this, client_, DonneesControle{comptes_, filtres_, amis_, config_, journal_, liste_});
+        *this, client_, DonneesControle{comptes_, filtres_, amis_, config_, journal_, liste_, &securites_});
+    controleur_->SecuritesModifiees = [this] {
+        if (const ResultatFichier r = EnregistrerSecurites(dossier_, securites_, comptes_.Tous()); !r.ok)
+            Message("Erreur", r.erreur, IconeMessage::Avertissement);
+    };
     planificateur_ = std::make_unique<Planificateur>(*controleur_, *this, client_, liste_, config_);
     planificateur_->AjouterIconeTray = [this] { emit IconeTrayVisible(true); };
     timerControleAuto_ = new QTimer(this);
@@ -384,6 +388,8 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
 
     ResultatChargementComptes comptes = vaskor::ChargerComptes(chiffre_, dossier_);
     if (!comptes.ok) Message("Erreur", comptes.message, IconeMessage::Avertissement);
+    if (!comptes.erreurSecurites.empty()) Message("Erreur", comptes.erreurSecurites, IconeMessage::Avertissement);
+    securites_ = std::move(comptes.securites);
     DefinirComptes(comptes.comptes.Tous());
     AfficherControles(comptes_.Nombre() > 0);
     MajActions(false);
@@ -834,6 +840,13 @@ void TFMain::FocusListe()
     lvMsg_->setFocus();
     // The list may have had the focus all along: setFocus then brings no focus event.
     lvMsg_->AccorderCouranteEtSelection();
+}
+
+ReponseCertificat TFMain::ConfianceCertificat(const Texte& compte, const Texte& hote,
+                                              const CertificatServeur& certificat)
+{
+    return boites_->ConfianceCertificat(this, TexteCertificat(compte, hote, certificat)) ? ReponseCertificat::Confiance
+                                                                                         : ReponseCertificat::Annuler;
 }
 
 // ---------------------------------------------------------------------------------------------
