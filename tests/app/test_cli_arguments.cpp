@@ -91,7 +91,7 @@ TEST(CliArguments, AddAndRemoveConfirmInOneLine)
     ASSERT_EQ(LancerCli("accounts add --description Maison --server pop.exemple.fr --user anne --port 995" + Data(d),
                         "secret\n", sortie),
               0);
-    EXPECT_EQ(sortie, "Compte \xC2\xAB Maison \xC2\xBB ajout\xC3\xA9 (pop.exemple.fr:995).\n");
+    EXPECT_EQ(sortie, "Compte \xC2\xAB Maison \xC2\xBB ajout\xC3\xA9 (pop.exemple.fr:995, SSL/TLS).\n");
     ASSERT_EQ(LancerCli("accounts remove maison" + Data(d), "", sortie), 0);
     EXPECT_EQ(sortie, "Compte \xC2\xAB Maison \xC2\xBB supprim\xC3\xA9.\n");
 }
@@ -107,7 +107,7 @@ TEST(CliCheck, QuietKeepsDeletionsAndFailuresEachWithTheRunsDateAndTheAccount)
     s.Demarrer();
     DossierTemporaire d;
     std::string sortie, erreurs;
-    ASSERT_EQ(LancerCli("accounts add --description Maison --server 127.0.0.1 --user anne --port " +
+    ASSERT_EQ(LancerCli("accounts add --description Maison --server 127.0.0.1 --user anne --security none --port " +
                             std::to_string(s.Port()) + Data(d),
                         "secret\n", sortie),
               0);

@@ -48,10 +48,11 @@ TEST(CliComptes, AnAddedAccountFollowsTheEditorsRulesAndItsPasswordNeverShows)
     ASSERT_EQ(Ajouter(d, "--description '" + longue + "' --server s --user u --port 995", "x"), 0);
     ASSERT_EQ(Ajouter(d, "--description 'Bureau' --server pop.b.fr --user 'b o b'", "mdp"), 0);
 
-    // Without --security an account takes TLS, on port 995 unless --port says otherwise.
+    // Without --security an account takes TLS, on port 995 unless --port says otherwise (a port
+    // out of range gives the security's default).
     EXPECT_EQ(Lister(d), "Bureau\tpop.b.fr\tb o b\t995\t1\ttls\t-\n" + std::string(50, 'd') +
                              "\ts\tu\t995\t1\ttls\t-\n"
-                             "Maison\tpop.exemple.fr\tanne\t110\t1\ttls\t-\n");
+                             "Maison\tpop.exemple.fr\tanne\t995\t1\ttls\t-\n");
 
     const std::string octets = LireTout(d.Chemin() / "comptes.dat");
     ASSERT_EQ(octets.size(), 3u * 368);
