@@ -9,6 +9,7 @@ paquets=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dovecot-core dovecot-pop3d python3
   xvfb xauth
+  poppler-utils
 )
 manquants=()
 for p in "${paquets[@]}"; do

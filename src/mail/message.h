@@ -5,6 +5,7 @@
 #include "core/compte.h"
 #include "core/dates.h"
 #include "core/texte.h"
+#include "mail/corps.h"
 
 #include <cstdint>
 #include <string_view>
@@ -56,6 +57,10 @@ public:
     // Every line of a message retrieved whole, as received up to the final "." (dot-stuffing
     // kept), for the body decoding.
     std::vector<Texte> LignesBrutes;
+    // After a whole retrieval (LecteurMessage): the lines outside any part (dot-stuffing undone)
+    // and the MIME parts in message order.
+    std::vector<Texte> Body;
+    std::vector<TPartie> MessageParts;
 
     // Empties every field, the raw header list included.
     void Clear();

@@ -304,15 +304,20 @@ bool TIdPOP3::DeleteMessage(int n)
 
 bool TIdPOP3::FetchMessage(int n, TIdMessage& msg)
 {
+    msg.LignesBrutes.clear();
+    return FetchMessage(n, [&msg](std::string_view l) { msg.LignesBrutes.emplace_back(l); });
+}
+
+bool TIdPOP3::FetchMessage(int n, const std::function<void(std::string_view)>& ligne)
+{
     VerifierConnecte();
     GardeTravail garde{baseTravail_};
     DebutTravail();
     if (Commande("RETR " + std::to_string(n), false).Code != 1) return false;
-    msg.LignesBrutes.clear();
     for (;;) {
         const std::string_view l = LireLigne();
         if (l == ".") break;
-        msg.LignesBrutes.emplace_back(l);
+        ligne(l);
     }
     FinTravail();
     return true;

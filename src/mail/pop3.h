@@ -93,6 +93,10 @@ public:
     // RETR n: false when the server refuses; for "+OK" the message lines, up to the final ".",
     // go as received (dot-stuffing kept) to msg.LignesBrutes.
     bool FetchMessage(int n, TIdMessage& msg);
+    // RETR n, each line handed to `ligne` as it arrives (CR LF removed, dot-stuffing kept, the
+    // final "." not given); false when the server refuses. A failure thrown by `ligne` ends the
+    // read (the rest of the message is left unread: close the session).
+    bool FetchMessage(int n, const std::function<void(std::string_view)>& ligne);
 
     // The last reply read.
     const ReponsePop3& DerniereReponse() const { return *derniere_; }
