@@ -21,6 +21,9 @@
 
 namespace vaskor {
 
+class FenetreApercu;
+class TCipherManager;
+
 // What the main window owns and the runs work on.
 struct DonneesControle {
     ListeComptes& comptes;
@@ -81,6 +84,15 @@ public:
     // The open session is one that a failed check left open (the next run's QUIT commits what
     // it deleted); no operation is using the client.
     bool SessionLaissee() const { return sessionLaissee_; }
+
+    // The preview of row `indice` (apercu.cpp): the size guard, the key of an enciphered
+    // message, RETR after checking that the number still points at the row's message, the
+    // preview window, the row's icon. Does nothing while a run is going on. Failures of the
+    // connection escape after the cleanup, for the window's error report.
+    void ApercuMessage(std::size_t indice, FenetreApercu& fenetre, TCipherManager& chiffre);
+    // The message of the last preview (its parts and their files live until the next check or
+    // preview).
+    const TIdMessage& MessageApercu() const { return message_; }
 
     // Shows the next-check label after a check that was not automatic.
     void MajProchainControle();

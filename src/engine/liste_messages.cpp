@@ -41,6 +41,13 @@ void ListeMessages::Marquer(std::size_t i, bool marque)
     if (observateur_) observateur_->MarquesChangees(i, i);
 }
 
+void ListeMessages::MarquerApercu(std::size_t i)
+{
+    if (i >= lignes_.size() || lignes_[i].Apercu) return;
+    lignes_[i].Apercu = true;
+    if (observateur_) observateur_->MarquesChangees(i, i);
+}
+
 void ListeMessages::BasculerMarque(std::size_t i)
 {
     if (i < lignes_.size()) Marquer(i, !lignes_[i].Marque);

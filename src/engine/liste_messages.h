@@ -17,6 +17,7 @@ struct LigneMessage {
     Texte Date;    // the date as text (TexteDate)
     Texte Taille;  // size from LIST n, decimal ("-1" when unreadable)
     bool Marque = false;
+    bool Apercu = false;  // previewed: the row shows the second icon
     TResumeMessage Resume;
 };
 
@@ -50,6 +51,7 @@ public:
 
     void Marquer(std::size_t i, bool marque);
     void BasculerMarque(std::size_t i);
+    void MarquerApercu(std::size_t i);
     void MarquerTout();
     void InverserMarques();
     void AnnulerMarques();
