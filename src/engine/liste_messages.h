@@ -17,8 +17,8 @@ struct LigneMessage {
     Texte Date;    // the date as text (TexteDate)
     Texte Taille;  // size from LIST n, decimal ("-1" when unreadable)
     bool Marque = false;
-    bool Apercu = false;  // previewed: the row shows the second icon
     TResumeMessage Resume;
+    bool Apercu = false;  // previewed: the row shows the second icon
 };
 
 // Told of every change so that a view can follow.
