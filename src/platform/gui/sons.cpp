@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <unistd.h>
+
 namespace vaskor {
 
 namespace {
@@ -88,7 +90,30 @@ ChoixSon ChoisirSon(SonControle son, const ReglagesSons& reglages, bool sortieAu
     return c;
 }
 
-bool SortieAudioDisponible() { return !QMediaDevices::audioOutputs().isEmpty(); }
+namespace {
+
+// Qt's audio outputs go through the desktop's sound server (PulseAudio, or PipeWire's
+// PulseAudio service). Asking Qt for devices when no server runs makes it print warnings,
+// and every sound loaded afterwards one more: the server's socket is looked for first.
+bool ServeurSonJoignable()
+{
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) return true;
+    QString runtime = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    if (runtime.isEmpty()) runtime = QStringLiteral("/run/user/%1").arg(::getuid());
+    for (const QString& s : {runtime + QStringLiteral("/pulse/native"), runtime + QStringLiteral("/pipewire-0"),
+                             QStringLiteral("/run/pulse/native"), QStringLiteral("/var/run/pulse/native")})
+        if (QFileInfo::exists(s)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool SortieAudioDisponible()
+{
+    // Once per run: a computer without sound stays silent, and says nothing about it.
+    static const bool presente = ServeurSonJoignable() && !QMediaDevices::audioOutputs().isEmpty();
+    return presente;
+}
 
 QString RessourceSon(SonControle son)
 {
@@ -122,10 +147,15 @@ void LecteurSons::Charger()
 {
     Liberer();
     sortieAudio_ = SortieAudioDisponible();
+    for (SonControle s : kSons) ressources_[Indice(s)] = QFile::exists(RessourceSon(s));
+    // Without an output nothing is ever played: no sound object is made, so the sound system
+    // is never asked for a device it would only complain about.
+    if (!sortieAudio_) return;
     // Headphones plugged in after start-up count too.
     if (!appareils_) {
         appareils_ = new QMediaDevices(this);
-        connect(appareils_, &QMediaDevices::audioOutputsChanged, this, [this] { sortieAudio_ = SortieAudioDisponible(); });
+        connect(appareils_, &QMediaDevices::audioOutputsChanged, this,
+                [this] { sortieAudio_ = !QMediaDevices::audioOutputs().isEmpty(); });
     }
 
     auto charger = [this](const QString& ressource) -> QSoundEffect* {
@@ -140,6 +170,7 @@ void LecteurSons::Charger()
 
 void LecteurSons::Liberer()
 {
+    ressources_.fill(false);
     for (auto*& e : integres_) {
         delete e;
         e = nullptr;
@@ -153,6 +184,7 @@ void LecteurSons::Liberer()
 bool LecteurSons::IntegreCharge(SonControle son) const
 {
     const QSoundEffect* e = integres_[Indice(son)];
+    if (!sortieAudio_) return ressources_[Indice(son)];
     return e && e->status() != QSoundEffect::Error;
 }
 

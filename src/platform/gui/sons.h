@@ -47,7 +47,8 @@ struct ChoixSon {
 // else the default sound (an empty name included).
 ChoixSon ChoisirSon(SonControle son, const ReglagesSons& reglages, bool sortieAudio);
 
-// True when the computer has at least one audio output. The settings' `JouerSons` is kept only
+// True when the computer has at least one audio output, found once per run (without a sound
+// server Qt is not even asked, so nothing is printed). The settings' `JouerSons` is kept only
 // when this holds (and the options dialog disables "&Jouer les sons" otherwise).
 bool SortieAudioDisponible();
 
@@ -66,7 +67,7 @@ public:
     ~LecteurSons() override;
 
     // Loads the built-in sounds into memory, once at start-up. A sound whose resource is
-    // missing stays silent.
+    // missing stays silent; without an audio output nothing is loaded and nothing plays.
     void Charger();
     // Releases them (the end of the program).
     void Liberer();
@@ -87,6 +88,7 @@ private:
     bool UnSonJoue() const;
 
     std::array<QSoundEffect*, 3> integres_{};
+    std::array<bool, 3> ressources_{};  // the built-in sound is in the program
     QSoundEffect* defaut_ = nullptr;
     QHash<QString, QSoundEffect*> fichiers_;
     bool sortieAudio_ = false;
