@@ -29,6 +29,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
+
+#include "ui/disposition_liste.h"
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QTimer>
@@ -282,14 +284,18 @@ void TFMain::CreerBarreEtat()
 {
     QStatusBar* sb = statusBar();
     sb->setObjectName(QStringLiteral("SB1"));
+    // The widths are the least each panel takes: a longer text ("Réception de l'entête du message
+    // n° 3669 / 5000") widens its panel, and the last panel takes the rest of the bar.
     const int largeurs[4] = {275, 80, 75, 250};
     for (int i = 0; i < 4; ++i) {
         auto* p = new QLabel;
         p->setObjectName(QStringLiteral("Panneau%1").arg(i));
-        p->setFixedWidth(largeurs[i]);
+        p->setMinimumWidth(largeurs[i]);
+        if (i == 1) p->setMaximumWidth(largeurs[i]);  // the progress bar's place
+        p->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
         p->setFrameStyle(i == 1 ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
         if (i == 2) p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        sb->addWidget(p);
+        sb->addWidget(p, i == 3 ? 1 : 0);
         panneaux_[i] = p;
     }
     // The progress bar lies over panel 1, hidden outside a header loop, a deletion or a preview.
@@ -326,6 +332,9 @@ void TFMain::Relier()
     connect(lvMsg_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { pmLVMsg_->popup(lvMsg_->viewport()->mapToGlobal(p)); });
     connect(modele_, &ModeleMessages::MarqueModifiee, this, &TFMain::MarquesChangees);
+    // New rows are not sorted in: the arrow goes until the next click sorts the list again.
+    connect(modele_, &QAbstractItemModel::rowsInserted, this, [this] { lvMsg_->MontrerTri(-1, false); });
+    connect(lvMsg_, &VueMessages::LargeursModifiees, this, [this] { dispositionModifiee_ = true; });
 
     connect(menus_, &MenusControle::ControleCompte, this, &TFMain::ControlerCompte);
     connect(menus_, &MenusControle::ControleTous, this, &TFMain::ControlerTousLesComptes);
@@ -402,6 +411,14 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
 
     // Only accounts with a password take part in the automatic check.
     if (comptes_.NormaliserControleAuto() == 0) config_.ControleAuto = false;
+
+    const DispositionListe disposition = LireDispositionListe(dossier_);
+    lvMsg_->DefinirLargeurs({disposition.largeurs[0], disposition.largeurs[1], disposition.largeurs[2],
+                             disposition.largeurs[3]});
+    if (disposition.colonneTri >= 0) {
+        tri_.Restaurer(disposition.colonneTri, disposition.ascendant);
+        modele_->DefinirColonneTri(tri_.Colonne());
+    }
 
     if (!sons_) {
         sons_ = new LecteurSons(this);
@@ -574,6 +591,8 @@ void TFMain::LVMsgColumnClick(int colonne)
         cle = CleLigne(liste_[static_cast<std::size_t>(ligne)]);
     tri_.ClicColonne(liste_, colonne);
     modele_->DefinirColonneTri(tri_.Colonne());
+    lvMsg_->MontrerTri(tri_.Colonne(), tri_.Ascendant());
+    dispositionModifiee_ = true;
     if (!cle) return;
     for (std::size_t i = 0; i < liste_.Nombre(); ++i) {
         if (CleLigne(liste_[i]) == *cle) {
@@ -762,6 +781,16 @@ void TFMain::Terminer()
     if (sons_) sons_->Liberer();
     if (!dossier_.empty()) {
         const ResultatFichier r = EnregistrerJournal(dossier_, journal_.Lignes(), config_.NbLignesSvg);
+        if (!r.ok) qWarning("%s", Cp1252VersUtf8(r.erreur).c_str());
+    }
+    // The columns as the user left them; nothing is written when the user changed nothing.
+    if (!dossier_.empty() && dispositionModifiee_ && lvMsg_) {
+        DispositionListe d;
+        const auto l = lvMsg_->Largeurs();
+        std::copy(l.begin(), l.end(), d.largeurs.begin());
+        d.colonneTri = tri_.Colonne();
+        d.ascendant = tri_.Ascendant();
+        const ResultatFichier r = EcrireDispositionListe(dossier_, d);
         if (!r.ok) qWarning("%s", Cp1252VersUtf8(r.erreur).c_str());
     }
 }

@@ -244,6 +244,7 @@ private:
     QTimer* timerControleAuto_ = nullptr;
     LecteurSons* sons_ = nullptr;
     bool termine_ = false;
+    bool dispositionModifiee_ = false;  // a column was resized or sorted by the user
     TriListe tri_;
     Commandes* cmd_;
     std::unique_ptr<ActionsListe> actionsListe_;

@@ -30,6 +30,12 @@ public:
     // by column again only at the next column click.
     void TrierParCompte(ListeMessages& liste);
     void DefinirParCompte(bool parCompte) { parCompte_ = parCompte; }
+    // The state of an earlier run (column 0..3), without sorting.
+    void Restaurer(int colonne, bool ascendant)
+    {
+        colonne_ = colonne;
+        ascendant_ = ascendant;
+    }
 
     // LVMsgCompare with the current state.
     int Comparer(const LigneMessage& a, const LigneMessage& b) const;

@@ -9,6 +9,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vaskor {
 
@@ -35,10 +36,77 @@ VueMessages::VueMessages(QWidget* parent) : QTreeView(parent)
     setSortingEnabled(false);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
+    header()->setMinimumSectionSize(20);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     connect(header(), &QHeaderView::sectionClicked, this, &VueMessages::ColonneCliquee);
+    connect(header(), &QHeaderView::sectionResized, this, &VueMessages::SectionRedimensionnee);
     GarderSelectionVisible();
+}
+
+std::array<int, 4> VueMessages::Largeurs() const
+{
+    std::array<int, 4> r{};
+    for (int i = 0; i < 4; ++i) r[i] = header()->sectionSize(i);
+    return r;
+}
+
+void VueMessages::DefinirLargeurs(const std::array<int, 4>& largeurs)
+{
+    ajustement_ = true;
+    for (int i = 0; i < 4; ++i)
+        if (largeurs[i] > 0) header()->resizeSection(i, largeurs[i]);
+    ajustement_ = false;
+    largeurAjustee_ = -1;
+    AjusterColonnes();
+}
+
+void VueMessages::MontrerTri(int colonne, bool ascendant)
+{
+    header()->setSortIndicatorShown(colonne >= 0);
+    if (colonne >= 0) header()->setSortIndicator(colonne, ascendant ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void VueMessages::AjusterColonnes()
+{
+    if (!model() || !isVisible()) return;
+    const int disponible = viewport()->width() - header()->sectionSize(2) - header()->sectionSize(3);
+    const int de = header()->sectionSize(0), sujet = header()->sectionSize(1);
+    largeurAjustee_ = viewport()->width();
+    // Too narrow a window: the columns keep their widths and the view scrolls.
+    constexpr int minimum = 60;
+    if (disponible < 2 * minimum || de + sujet == disponible) return;
+    int nouveauDe = int(std::lround(double(disponible) * de / std::max(1, de + sujet)));
+    nouveauDe = std::clamp(nouveauDe, minimum, disponible - minimum);
+    ajustement_ = true;
+    header()->resizeSection(0, nouveauDe);
+    header()->resizeSection(1, disponible - nouveauDe);
+    ajustement_ = false;
+}
+
+void VueMessages::SectionRedimensionnee(int section, int, int)
+{
+    if (ajustement_ || !isVisible()) return;
+    emit LargeursModifiees();
+    // The user dragged a divider. The column dragged keeps what it was given and the other of
+    // "De" and "Sujet" takes the rest; a change of "Date" or "Taille" is shared between the two.
+    const int disponible = viewport()->width() - header()->sectionSize(2) - header()->sectionSize(3);
+    if (section <= 1) {
+        const int autre = 1 - section;
+        if (disponible - header()->sectionSize(section) < 60) return;
+        ajustement_ = true;
+        header()->resizeSection(autre, disponible - header()->sectionSize(section));
+        ajustement_ = false;
+    } else {
+        AjusterColonnes();
+    }
+}
+
+bool VueMessages::viewportEvent(QEvent* e)
+{
+    const bool r = QTreeView::viewportEvent(e);
+    if (e->type() == QEvent::Resize && viewport()->width() != largeurAjustee_) AjusterColonnes();
+    return r;
 }
 
 void VueMessages::setModel(QAbstractItemModel* model)
