@@ -40,8 +40,13 @@ std::string Colonnes(const std::vector<std::pair<std::string, std::string>>& lig
     std::size_t large = 0;
     for (const auto& [gauche, droite] : lignes) large = std::max(large, Largeur(gauche));
     std::string r;
-    for (const auto& [gauche, droite] : lignes)
-        r += "  " + gauche + std::string(large - Largeur(gauche) + 3, ' ') + droite + "\n";
+    const std::string retrait(large + 5, ' ');
+    for (const auto& [gauche, droite] : lignes) {
+        // A description on several lines keeps its column.
+        std::string texte;
+        for (char c : droite) texte += c == '\n' ? "\n" + retrait : std::string(1, c);
+        r += "  " + gauche + std::string(large - Largeur(gauche) + 3, ' ') + texte + "\n";
+    }
     return r;
 }
 
@@ -96,7 +101,7 @@ void VerifierOptions(const std::string& nom, const std::vector<std::string>& arg
     std::map<std::string, bool> connues;  // name -> takes a value
     for (const auto& [cle, aide] : Aides())
         if (cle == nom || cle.rfind(nom + " ", 0) == 0)
-            for (const OptionAide& o : aide.options) connues[o.nom] = o.valeur != nullptr;
+            for (const OptionAide& o : aide.options) connues[o.nom] = o.valeur && *o.valeur;
     if (connues.empty()) return;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -130,7 +135,8 @@ std::string TexteAide(const AideCommande& aide)
     if (!aide.description.empty()) r += "\n" + aide.description + (aide.description.back() == '\n' ? "" : "\n");
     std::vector<std::pair<std::string, std::string>> lignes;
     for (const OptionAide& o : aide.options)
-        lignes.emplace_back(std::string(o.nom) + (o.valeur ? std::string(" ") + o.valeur : std::string()), o.texte);
+        lignes.emplace_back(std::string(o.nom) + (o.valeur && *o.valeur ? std::string(" ") + o.valeur : std::string()),
+                            o.texte);
     lignes.emplace_back("-h, --help", "affiche cette aide");
     return r + "\nOptions :\n" + Colonnes(lignes);
 }

@@ -46,8 +46,8 @@ struct ErreurCommande {
     int statut = StatutUsage;
 };
 
-// One line of a command's help: "--port P" and what it does (UTF-8). `valeur` is null for an
-// option without value.
+// One line of a command's help: "--port P" and what it does (UTF-8). `valeur` is null (or
+// empty) for an option without value; a description may hold line breaks.
 struct OptionAide {
     const char* nom;
     const char* valeur;
