@@ -9,6 +9,7 @@ paquets=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dovecot-core dovecot-pop3d python3
   xvfb xauth
+  scdoc desktop-file-utils appstream dpkg-dev man-db
   poppler-utils
 )
 manquants=()

@@ -3,6 +3,7 @@
 #include "mail/echec.h"
 #include "ui/texte_qt.h"
 
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
 
@@ -37,7 +38,10 @@ bool AppelerSousRapport(const std::function<bool()>& appel, const std::function<
 
 bool ChargerTraductionQt(QTranslator& traducteur)
 {
-    return traducteur.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // Qt's folder first, then the copy installed with Vaskor (bin/../share/vaskor/translations).
+    return traducteur.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+           traducteur.load(QStringLiteral("qtbase_fr"),
+                           QCoreApplication::applicationDirPath() + QStringLiteral("/../share/vaskor/translations"));
 }
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}

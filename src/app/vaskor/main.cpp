@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     if (!garde.Acquerir()) return 0;
 
     app.setApplicationName(QStringLiteral("Vaskor"));
-    app.setDesktopFileName(QStringLiteral("vaskor"));
+    app.setDesktopFileName(QStringLiteral("io.github.vaskor.Vaskor"));
     app.setWindowIcon(vaskor::IconeApplication());
     // Hidden in the tray, the program has no window open: closing a message box then must not end it.
     app.setQuitOnLastWindowClosed(false);
