@@ -27,7 +27,7 @@ const char* const kIntroduction =
     "avec votre messagerie habituelle, débarrassé des messages indésirables.\n"
     "\n"
     "Vos comptes, filtres, amis, le journal des messages supprimés et les réglages sont enregistrés dans "
-    "le dossier du programme ; les mots de passe y sont chiffrés.\n";
+    "le dossier des données de Vaskor (nommé à la fin de cette aide) ; les mots de passe y sont chiffrés.\n";
 
 const Section kSections[] = {
     {"CREATION DES COMPTES DE MESSAGERIE :",
