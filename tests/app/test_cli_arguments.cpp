@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 using namespace vaskor::test;
@@ -11,6 +12,12 @@ using namespace vaskor::test;
 namespace {
 
 std::string Data(const DossierTemporaire& d) { return " --data '" + d.Chemin().string() + "'"; }
+
+// Columns are aligned in characters ("CLÉ" is three).
+std::size_t Caracteres(const std::string& utf8)
+{
+    return std::size_t(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
 
 }  // namespace
 
@@ -78,7 +85,9 @@ TEST(CliArguments, EveryCommandHasAFrenchHelpWithAlignedOptions)
             if (l == "Options :") {
                 options = true;
             } else if (options && l.rfind("  -", 0) == 0 && l.find("--help") == std::string::npos) {
-                EXPECT_EQ(l.find("   ") + 3 + l.substr(l.find("   ") + 3).find_first_not_of(' '), colonne) << l;
+                EXPECT_EQ(Caracteres(l.substr(0, l.find("   ") + 3 + l.substr(l.find("   ") + 3).find_first_not_of(' '))),
+                          colonne)
+                    << l;
             }
         }
     }

@@ -208,8 +208,20 @@ int Show(Contexte& c)
     return 0;
 }
 
-EnregistrementCommande mime("mime", "show a raw message file as the preview would (fields, text, attachments)", Mime);
-EnregistrementCommande show("show", "preview message N of an account (--account D N) without deleting it", Show);
+EnregistrementCommande mime("mime", "affiche un message brut comme l'aperçu (champs, texte, pièces jointes)", Mime);
+EnregistrementCommande show("show", "aperçu du message N d'un compte, sans le supprimer", Show);
+EnregistrementAide aideMime({"mime", "mime [--html] [--key CLÉ] FICHIER",
+                             "Affiche le message brut de FICHIER (- pour l'entrée standard) comme l'aperçu le\n"
+                             "montrerait : ses champs, son texte décodé, ses pièces jointes.",
+                             {{"--html", nullptr, "montre aussi la partie HTML d'un message HTML"},
+                              {"--key", "CLÉ", "clé d'un message chiffré (entête X-CRPT)"}}});
+EnregistrementAide aideShow({"show", "show --account DESCRIPTION [--html] [--key CLÉ] [--data DOSSIER] N",
+                             "L'aperçu du message numéro N du compte, téléchargé entier (RETR) sans être supprimé :\n"
+                             "ses champs, son texte décodé, ses pièces jointes.",
+                             {{"--account", "DESCRIPTION", "le compte de comptes.dat"},
+                              {"--html", nullptr, "montre aussi la partie HTML d'un message HTML"},
+                              {"--key", "CLÉ", "clé d'un message chiffré (entête X-CRPT)"},
+                              OptionData}});
 
 }  // namespace
 }  // namespace vaskor::cli
