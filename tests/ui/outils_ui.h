@@ -71,6 +71,7 @@ private:
 
 #include <QApplication>
 #include <QDialog>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -89,6 +90,9 @@ inline void QuandOuvert(const QString& nom, std::function<void(QDialog&)> travai
         t->stop();
         t->deleteLater();
         travail(*d);
+        // A failed check inside leaves the dialog open: closed here, the test ends instead of
+        // waiting for it.
+        if (d->isVisible() && QTest::currentTestFailed()) d->reject();
     });
     t->start();
 }
