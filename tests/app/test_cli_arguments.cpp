@@ -39,6 +39,7 @@ TEST(CliArguments, BadValuesAndOptionsAreRefusedWithTheirStatusAndNothingIsStore
         {add + " --port ' 25'", true, 2, "1 \xC3\xA0 65535"},
         {"scan --host h --user u --port 11O", false, 2, "Aide : vaskor-cli scan --help"},
         {"classify - --size -1", true, 2, "--size attend un nombre entier de 0"},
+        {"show --account Maison 0", true, 2, "N attend un num\xC3\xA9ro de message \xC3\xA0 partir de 1, pas \xC2\xAB 0 \xC2\xBB."},
         {"check --acount Maison", true, 64, "vaskor-cli check : option inconnue : --acount."},
         {add + " --password x", true, 64, "Aide : vaskor-cli accounts add --help"},
         {"accounts add --port", false, 64, "L'option --port attend une valeur."},

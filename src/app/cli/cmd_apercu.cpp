@@ -130,21 +130,21 @@ int Mime(Contexte& c)
 int Show(Contexte& c)
 {
     const Arguments a = AnalyserArguments(c.args, {"--html"});
-    auto usage = [&c](const Texte& erreur) {
-        c.EcrireErreur("vaskor-cli show: " + erreur + "\n");
-        c.EcrireErreur("usage: vaskor-cli show --account DESCRIPTION [--html] [--key KEY] [--data DIR] N\n");
-        return 64;
-    };
+    auto usage = [](const Texte& erreur) -> int { throw ErreurCommande{erreur, StatutUsage}; };
     if (!a.erreur.empty()) return usage(a.erreur);
-    if (!a.options.count("--account")) return usage("--account is required");
-    if (a.positionnels.size() != 1) return usage("one message number expected");
+    if (!a.options.count("--account")) return usage("--account est obligatoire.");
+    if (a.positionnels.size() != 1) return usage("il faut un num\xE9ro de message N.");
     const Texte& texteNumero = a.positionnels[0];
+    // A count like the others: a bad one is an invalid value (status 2).
     int numero = 0;
     for (char ch : texteNumero) {
-        if (ch < '0' || ch > '9' || numero > 100000000) return usage("not a message number: " + texteNumero);
+        if (ch < '0' || ch > '9' || numero > 100000000) numero = -1;
+        if (numero < 0) break;
         numero = numero * 10 + (ch - '0');
     }
-    if (numero < 1) return usage("not a message number: " + texteNumero);
+    if (numero < 1)
+        throw ErreurCommande{"N attend un num\xE9ro de message \xE0 partir de 1, pas \xAB " + texteNumero + " \xBB.",
+                             StatutValeurInvalide};
 
     const fs::path dossier = DossierDonnees(a);
     TCipherManager chiffre;

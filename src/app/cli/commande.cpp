@@ -8,6 +8,7 @@
 #include <charconv>
 #include <istream>
 #include <ostream>
+#include <csignal>
 #include <termios.h>
 #include <unistd.h>
 
@@ -152,19 +153,37 @@ std::optional<Texte> Contexte::LireLigne() const
     return Utf8VersCp1252(l);
 }
 
+namespace {
+// The terminal as it was before the password prompt: Ctrl+C (or a kill) while the echo is off
+// must give it back before the program ends.
+termios terminalAvant{};
+void RetablirEcho(int signal)
+{
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalAvant);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+}  // namespace
+
 std::optional<Texte> Contexte::LireMotDePasse(const char* invite) const
 {
-    termios avant{};
-    const bool sansEcho = terminal && ::tcgetattr(STDIN_FILENO, &avant) == 0;
+    const bool sansEcho = terminal && ::tcgetattr(STDIN_FILENO, &terminalAvant) == 0;
+    using Gestionnaire = void (*)(int);
+    Gestionnaire anciens[3] = {};
+    constexpr int signaux[3] = {SIGINT, SIGTERM, SIGHUP};
     if (sansEcho) {
         erreurs << invite << std::flush;
-        termios t = avant;
+        for (int i = 0; i < 3; ++i) anciens[i] = ::signal(signaux[i], RetablirEcho);
+        termios t = terminalAvant;
         t.c_lflag &= ~tcflag_t(ECHO);
         t.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &t);
     }
     std::optional<Texte> r = LireLigne();
-    if (sansEcho) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &avant);
+    if (sansEcho) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminalAvant);
+        for (int i = 0; i < 3; ++i) ::signal(signaux[i], anciens[i]);
+    }
     return r;
 }
 
