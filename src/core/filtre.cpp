@@ -1,5 +1,11 @@
 #include "core/filtre.h"
 
+#include "core/verrou_dossier.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
 #include <cstring>
 #include <string>
 
@@ -121,6 +127,55 @@ ResultatFichier ChargerFiltres(const fs::path& dossier, ListeFiltres& liste, boo
 ResultatFichier SauverFiltres(const fs::path& dossier, const ListeFiltres& liste)
 {
     return EcrireFichierDonnees(dossier, NomFichierFiltres, EncoderFiltres(liste));
+}
+
+namespace {
+
+bool MemeFiltreSaufCompteur(TFiltre a, TFiltre b)
+{
+    a.Compteur = 0;
+    b.Compteur = 0;
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The position in `l` of the first record equal to `f` but for the counter and not yet taken.
+std::size_t Trouver(const ListeFiltres& l, const TFiltre& f, std::vector<bool>& pris)
+{
+    for (std::size_t i = 0; i < l.size(); ++i)
+        if (!pris[i] && MemeFiltreSaufCompteur(l[i], f)) {
+            pris[i] = true;
+            return i;
+        }
+    return l.size();
+}
+
+}  // namespace
+
+ListeFiltres FusionnerCompteurs(const ListeFiltres& memoire, const ListeFiltres& base, const ListeFiltres& disque)
+{
+    ListeFiltres r = memoire;
+    std::vector<bool> prisBase(base.size()), prisDisque(disque.size());
+    for (TFiltre& f : r) {
+        const std::size_t b = Trouver(base, f, prisBase);
+        const std::size_t d = Trouver(disque, f, prisDisque);
+        if (b == base.size() || d == disque.size()) continue;
+        const std::int64_t v = std::int64_t(disque[d].Compteur.Lire()) + f.Compteur.Lire() - base[b].Compteur.Lire();
+        f.Compteur = std::int32_t(std::clamp<std::int64_t>(v, 0, std::numeric_limits<std::int32_t>::max()));
+    }
+    return r;
+}
+
+ResultatFichier SauverFiltresFusion(const fs::path& dossier, ListeFiltres& liste, ListeFiltres& base)
+{
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) return {false, TexteDossierOccupe(dossier)};
+    ListeFiltres disque;
+    // A file that cannot be read now gives no counts to add: this run's list is written as it is.
+    const ListeFiltres fusion =
+        ChargerFiltres(dossier, disque).ok ? FusionnerCompteurs(liste, base, disque) : liste;
+    ResultatFichier r = SauverFiltres(dossier, fusion);
+    if (r.ok) liste = base = fusion;
+    return r;
 }
 
 }  // namespace vaskor

@@ -130,6 +130,16 @@ ResultatFichier ChargerFiltres(const fs::path& dossier, ListeFiltres& liste, boo
 // Writes every record, in list order, replacing the file at once.
 ResultatFichier SauverFiltres(const fs::path& dossier, const ListeFiltres& liste);
 
+// The counters to write when this program read `base`, now holds `memoire`, and finds `disque`
+// in the file: each filter of `memoire` found in `disque` and in `base` (same record but for the
+// counter, matched in order) gets the disk's counter plus this run's increments; the others keep
+// their own. The filters, their order and settings are those of `memoire`.
+ListeFiltres FusionnerCompteurs(const ListeFiltres& memoire, const ListeFiltres& base, const ListeFiltres& disque);
+// SauverFiltres for a program that may share the folder: under the folder's lock, the file is
+// read again and the counters merged as above, so that another program's counts since `base`
+// are not overwritten. On success `liste` and `base` both become what was written.
+ResultatFichier SauverFiltresFusion(const fs::path& dossier, ListeFiltres& liste, ListeFiltres& base);
+
 // File content <-> records, for the two functions above and for tests.
 ListeFiltres DecoderFiltres(std::string_view octets);
 std::string EncoderFiltres(const ListeFiltres& liste);

@@ -1,5 +1,7 @@
 #include "core/journal.h"
 
+#include "core/verrou_dossier.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,29 +18,6 @@ void AjouterChamp(Texte& ligne, std::string_view champ)
     for (const char c : champ) ligne += (c == '\r' || c == '\n') ? ' ' : c;
     ligne += '\t';
 }
-
-// An exclusive advisory lock on the folder itself for the time of a read-merge-write of the
-// journal: the file is replaced by a rename, so a lock on the file would be left behind on the
-// old copy, and a lock file would add a file to the program's folder.
-class VerrouJournal {
-public:
-    explicit VerrouJournal(const fs::path& dossier)
-    {
-        fd_ = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~VerrouJournal()
-    {
-        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-    }
-    VerrouJournal(const VerrouJournal&) = delete;
-    VerrouJournal& operator=(const VerrouJournal&) = delete;
-
-private:
-    int fd_ = -1;
-};
 
 }  // namespace
 
@@ -195,7 +174,8 @@ ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAtt
 
 ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg)
 {
-    VerrouJournal verrou(dossier);
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) return {false, TexteDossierOccupe(dossier)};
     std::vector<Texte> lignes;
     if (ResultatFichier r = LireJournal(dossier, lignes); !r.ok) return r;
     lignes.reserve(lignes.size() + enAttente.size());

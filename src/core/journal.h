@@ -76,8 +76,8 @@ ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAtt
 // Save at exit: the file's lines, then the pending ones, the oldest dropped while more than
 // `nbLignesSvg` remain, written back whole (the file exists afterwards, even with no line). A
 // file that exists but cannot be read is left alone, so its lines are not lost; the failure is
-// returned. Other programs working in the folder (vaskor-cli) are kept out while the file is read
-// and written, so that no one's lines overwrite another's.
+// returned. The folder is locked (VerrouDossier) while the file is read and written, so that no
+// one's lines overwrite another's; a folder that stays busy is a failure too.
 ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg);
 
 }  // namespace vaskor

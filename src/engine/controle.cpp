@@ -5,6 +5,7 @@
 #include "mail/echec.h"
 
 #include <cstdio>
+#include <new>
 #include <cstdlib>
 #include <limits>
 
@@ -17,6 +18,51 @@ const Texte& TitreErreur() { static const Texte t = "Erreur"; return t; }
 const Texte& TitreConfirmation() { static const Texte t = "Confirmation"; return t; }
 
 Texte Rogne(const Texte& t) { return Texte(Rogner(t)); }
+
+// The cause of a failure in French, for the line under "Impossible de se connecter à ...".
+Texte CauseEchec(const Texte& message, int delaiLectureMs)
+{
+    const std::string_view m = message;
+    if (m == "Max line length exceeded.") return "ligne trop longue re\xE7ue du serveur.";
+    if (m == "Connexion ferm\xE9" "e normalement.") return "connexion ferm\xE9" "e par le serveur.";
+    if (m == kTexteServeurMuet)
+        return "aucune r\xE9ponse du serveur depuis " + std::to_string((delaiLectureMs + 999) / 1000) + " s.";
+    if (m.rfind("Unrecognized POP3 Response Header:", 0) == 0)
+        return "r\xE9ponse du serveur incompr\xE9hensible : " + Texte(Rogner(m.substr(34)));
+    if (m.rfind("Socket Error # ", 0) == 0) {
+        const auto saut = m.find("\r\n");
+        return "erreur du r\xE9seau : " + Texte(Rogner(saut == std::string_view::npos ? m : m.substr(saut + 2)));
+    }
+    return message;
+}
+
+// The header lines a row keeps once the run holds too much header text: those the list, the
+// journal and the check before a deletion read (with their folded continuations).
+ListeEntetes EntetesReduites(const ListeEntetes& lignes)
+{
+    static const std::string_view gardes[] = {"from", "sender", "subject", "date", "message-id"};
+    ListeEntetes r;
+    bool garder = false;
+    for (const Texte& l : lignes) {
+        if (!l.empty() && (l[0] == ' ' || l[0] == '\t')) {
+            if (garder) r.push_back(l);
+            continue;
+        }
+        const auto deuxPoints = l.find(':');
+        const std::string_view nom = Rogner(std::string_view(l).substr(0, deuxPoints == Texte::npos ? 0 : deuxPoints));
+        garder = false;
+        for (std::string_view g : gardes) garder = garder || EgalSansCasse(nom, g);
+        if (garder) r.push_back(l);
+    }
+    return r;
+}
+
+std::size_t TailleEntetes(const ListeEntetes& lignes)
+{
+    std::size_t t = 0;
+    for (const Texte& l : lignes) t += l.size() + 2;
+    return t;
+}
 
 std::int64_t LireTaille(const Texte& t)
 {
@@ -132,6 +178,53 @@ void Controleur::BrancherEvenements()
         fenetre_.MajIconeTray(d_.liste.Vide() ? 0 : 2);
     };
     client_.Attente = [this] { fenetre_.TraiterEvenements(); };
+    client_.OnFinSession = [this](int, bool confirme) { FinSession(confirme); };
+}
+
+void Controleur::FinSession(bool confirme)
+{
+    if (lignesSession_.empty()) return;
+    std::vector<Texte> lignes;
+    lignes.swap(lignesSession_);
+    if (confirme) {
+        Journaliser(std::move(lignes));
+        return;
+    }
+    // Without "+OK" to QUIT the server rolled the deletions back: the messages are still there,
+    // and a journal line would claim otherwise.
+    ++SuppressionsNonConfirmees;
+    if (ControleAutoEnCours) return;
+    const Texte quoi = lignes.size() == 1 ? Texte("le message \xE0 effacer reste sur ")
+                                          : "les " + std::to_string(lignes.size()) + " messages \xE0 effacer restent sur ";
+    fenetre_.Message(TitreInformation(), "Le serveur n'a pas confirm\xE9 les suppressions : " + quoi + hoteSession_ + ".",
+                     IconeMessage::Avertissement);
+}
+
+void Controleur::Journaliser(std::vector<Texte> lignes)
+{
+    if (EcrireJournal) {
+        const ResultatFichier r = EcrireJournal(lignes);
+        if (r.ok) return;
+        if (!ControleAutoEnCours)
+            fenetre_.Message(TitreErreur(),
+                             r.erreur + "\r\nLes lignes du journal seront \xE9" "crites \xE0 la fermeture.",
+                             IconeMessage::Avertissement);
+    }
+    for (Texte& l : lignes) d_.journal.Ajouter(std::move(l));
+}
+
+bool Controleur::PrendreDossier(std::optional<VerrouDossier>& verrou)
+{
+    DossierOccupe = false;
+    if (Dossier.empty()) return true;
+    // An automatic run does not wait: the next tick tries again.
+    verrou.emplace(Dossier, ControleAutoEnCours ? 0 : VerrouDossier::DelaiParDefautMs,
+                   [this] { fenetre_.TraiterEvenements(); });
+    if (verrou->Obtenu()) return true;
+    verrou.reset();
+    DossierOccupe = true;
+    if (!ControleAutoEnCours) fenetre_.Message(TitreInformation(), TexteDossierOccupe(Dossier), IconeMessage::Information);
+    return false;
 }
 
 void Controleur::MajProchainControle()
@@ -140,7 +233,11 @@ void Controleur::MajProchainControle()
     fenetre_.LabelProchainControle(d_.config.ControleAuto, TexteProchainControle(d_.config, DernierControle));
 }
 
-void Controleur::ViderListe() { d_.liste.Vider(); }
+void Controleur::ViderListe()
+{
+    d_.liste.Vider();
+    texteEntetes_ = 0;
+}
 
 bool Controleur::DemanderSuppressionAvantControle(bool depuisTray)
 {
@@ -159,7 +256,10 @@ bool Controleur::DemanderSuppressionAvantControle(bool depuisTray)
 
 void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
 {
-    if (!Occupe()) ControlerUnCompte(indice, depuisTray);
+    if (Occupe()) return;
+    const Occupation occupation(occupe_);
+    std::optional<VerrouDossier> verrou;
+    if (PrendreDossier(verrou)) ControlerUnCompte(indice, depuisTray);
 }
 
 void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
@@ -220,7 +320,8 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
         OuvrirSession(compte);
         if (client_.IsConnected()) {
             const int nombre = client_.CountMessages();
-            std::int64_t taille = client_.TotalMailboxSize();
+            client_.PlafondSession(nombre);
+            std::int64_t taille = client_.TotalMailboxSize(nombre);
             // A listing whose sizes add up below zero says nothing about the mailbox.
             if (taille < 0) taille = -1;
             bool arret = false;
@@ -266,19 +367,22 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
                 texte = "Impossible de se connecter \xE0 " + hote + " :-(\r\n-> " + e.Message() + ")";
                 break;
             case GenreEchec::Autre:
-                texte = "Impossible de se connecter \xE0 " + hote + " :-(";
-                // A TLS failure says what went wrong: the user has something to change.
-                if (dynamic_cast<const EchecSecurite*>(&e)) texte += "\r\n-> " + e.Message();
+                // A TLS failure says what went wrong too: the user has something to change.
+                texte = "Impossible de se connecter \xE0 " + hote + " :-(\r\n-> " +
+                        CauseEchec(e.Message(), client_.DelaiLectureMaxMs);
                 break;
             }
             fenetre_.Message(TitreInformation(), Rogne(texte), IconeMessage::Avertissement);
         }
         fenetre_.TexteCompte({});
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         ++ComptesEnEchec;
         sessionLaissee_ = client_.IsConnected();
         if (!ControleAutoEnCours)
-            fenetre_.Message(TitreInformation(), Rogne("Impossible de se connecter \xE0 " + hote + " :-("),
+            fenetre_.Message(TitreInformation(),
+                             Rogne("Impossible de se connecter \xE0 " + hote + " :-(\r\n-> " +
+                                   (dynamic_cast<const std::bad_alloc*>(&e) ? Texte("m\xE9moire insuffisante.")
+                                                                            : Texte("erreur interne : ") + e.what())),
                              IconeMessage::Avertissement);
         fenetre_.TexteCompte({});
     }
@@ -302,8 +406,56 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
         fenetre_.TexteStatut(0, "R\xE9" "ception de l'ent\xEAte du message n\xB0 " + std::to_string(n) + " / " +
                                     std::to_string(nombre));
         message_.Clear();
-        client_.FetchHeaderBlock(n, message_);
+        // A header block that cannot be read is one message's fault, not the session's: it is
+        // listed as it came, and the next message follows.
+        Texte illisible;
+        if (!client_.FetchHeaderLines(n, message_.Headers)) {
+            illisible = TexteEnteteTropLong(n);
+        } else {
+            try {
+                message_.AnalyserEntetes();
+            } catch (const Echec& e) {
+                illisible = e.Message();
+            }
+        }
         const std::int64_t taille = client_.QueryMessageSize(n);
+
+        // Past the run's ceiling of header text, a row keeps only the lines it needs.
+        auto garderEntetes = [&](LigneMessage& l) {
+            const std::size_t t = TailleEntetes(message_.Headers);
+            if (texteEntetes_ + t > TexteEntetesMax) {
+                l.Resume.Entetes = EntetesReduites(message_.Headers);
+                l.Resume.EntetesReduites = true;
+                texteEntetes_ += TailleEntetes(l.Resume.Entetes);
+            } else {
+                l.Resume.Entetes = message_.Headers;
+                texteEntetes_ += t;
+            }
+        };
+
+        if (!illisible.empty()) {
+            LigneMessage ligne;
+            const Texte de = TexteAdresse(message_.From);
+            const Texte expediteur = TexteAdresse(message_.Sender);
+            ligne.De = !de.empty() ? de
+                       : !expediteur.empty() ? expediteur
+                       : !LireValeurEntete(message_.Headers, "From").empty() ? LireValeurEntete(message_.Headers, "From")
+                                                                             : LireValeurEntete(message_.Headers, "Sender");
+            ligne.Sujet = !message_.Subject.empty() ? message_.Subject : LireValeurEntete(message_.Headers, "Subject");
+            ligne.Date = TexteDate(0);
+            ligne.Taille = std::to_string(taille);
+            ligne.Resume.Numero = ++compteur;
+            // Some parse failures already say that the header is unreadable.
+            const Texte prefixe = "Ent\xEAte illisible : ";
+            std::string_view cause = Rogner(illisible);
+            if (cause.rfind(prefixe, 0) == 0) cause.remove_prefix(prefixe.size());
+            ligne.Resume.Raison = (prefixe + Texte(cause)).substr(0, 255);
+            garderEntetes(ligne);
+            ligne.Resume.Compte = compte;
+            d_.liste.Ajouter(std::move(ligne));
+            fenetre_.JouerSon(SonControle::MsgOK);
+            continue;
+        }
 
         TResultatFiltrage resultat;
         if (!PasserSansFiltrer(options, taille))
@@ -312,10 +464,12 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
         const Texte de = TexteAdresse(message_.From);
         const Texte date = TexteDate(message_.Date);
         if (resultat.Verdict == ActionEffacer) {
-            // The journal line only once the server took the DELE: a refused one deleted nothing.
+            // The journal line only once the server took the DELE (a refused one deleted nothing),
+            // and written only once QUIT commits it.
             client_.DeleteMessage(n);
-            d_.journal.Ajouter(LigneJournal(compte.Description.Lire(), de, message_.Subject, date, taille,
-                                            resultat.Raison));
+            hoteSession_ = client_.Host;
+            lignesSession_.push_back(LigneJournal(compte.Description.Lire(), de, message_.Subject, date, taille,
+                                                  resultat.Raison));
             fenetre_.JouerSon(SonControle::MsgAEffacer);
             continue;
         }
@@ -326,7 +480,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
         ligne.Taille = std::to_string(taille);
         ligne.Resume.Numero = ++compteur;
         ligne.Resume.Raison = RaisonSuppressionUtilisateur();
-        ligne.Resume.Entetes = message_.Headers;
+        garderEntetes(ligne);
         ligne.Resume.Compte = compte;
         if (resultat.Verdict == ActionMarquer) {
             ligne.Marque = true;
@@ -342,6 +496,8 @@ void Controleur::ControlerTousLesComptes()
 {
     if (Occupe()) return;
     const Occupation occupation(occupe_);
+    std::optional<VerrouDossier> verrou;
+    if (!PrendreDossier(verrou)) return;
     if (!ControleAutoEnCours && !DemanderSuppressionAvantControle(false)) return;
     ControleTousEnCours = true;
     // Left set by a failure escaping the run, the flag would keep every later check of one
@@ -375,7 +531,7 @@ bool Controleur::MessageInchange(const LigneMessage& ligne)
     try {
         ListeEntetes lignes;
         client_.FetchHeaderLines(ligne.Resume.Numero, lignes);
-        if (lignes != ligne.Resume.Entetes) return false;
+        if ((ligne.Resume.EntetesReduites ? EntetesReduites(lignes) : lignes) != ligne.Resume.Entetes) return false;
         return client_.QueryMessageSize(ligne.Resume.Numero) == LireTaille(ligne.Taille);
     } catch (const Echec& e) {
         if (e.Genre() == GenreEchec::ReponseErreur) return false;  // no such message any more
@@ -385,7 +541,10 @@ bool Controleur::MessageInchange(const LigneMessage& ligne)
 
 void Controleur::SupprimerMarques()
 {
-    if (!Occupe()) Supprimer();
+    if (Occupe()) return;
+    const Occupation occupation(occupe_);
+    std::optional<VerrouDossier> verrou;
+    if (PrendreDossier(verrou)) Supprimer();
 }
 
 void Controleur::Supprimer()
@@ -446,6 +605,7 @@ void Controleur::Supprimer()
                 fenetre_.TexteStatut(0, "Connexion en cours \xE0 " + hote + "...");
                 if (!ConnexionInternet()) break;
                 OuvrirSession(compte);
+                client_.PlafondSession(static_cast<std::int64_t>(marques));
             }
             try {
                 if (!client_.IsConnected()) {
@@ -465,8 +625,9 @@ void Controleur::Supprimer()
                 fenetre_.Progression(true, static_cast<int>(marques), ++position);
                 fenetre_.JouerSon(SonControle::MsgAEffacer);
                 const Texte raison = ligne.Resume.Raison.empty() ? Texte("-") : ligne.Resume.Raison;
-                d_.journal.Ajouter(LigneJournal(compte.Description.Lire(), ligne.De, ligne.Sujet, ligne.Date,
-                                                LireTaille(ligne.Taille), raison));
+                hoteSession_ = hote;
+                lignesSession_.push_back(LigneJournal(compte.Description.Lire(), ligne.De, ligne.Sujet, ligne.Date,
+                                                      LireTaille(ligne.Taille), raison));
                 if (k < d_.liste.Nombre()) d_.liste.Retirer(k);
             } catch (const Echec& e) {
                 Texte texte, titre = TitreErreur();
@@ -478,7 +639,10 @@ void Controleur::Supprimer()
                 case GenreEchec::ReponseErreur:
                     texte = "Erreur lors de la suppression d'un message :-(\r\n-> " + e.Message();
                     break;
-                case GenreEchec::Autre: texte = "Erreur lors de la suppression d'un message :-("; break;
+                case GenreEchec::Autre:
+                    texte = "Erreur lors de la suppression d'un message :-(\r\n-> " +
+                            CauseEchec(e.Message(), client_.DelaiLectureMaxMs);
+                    break;
                 }
                 fenetre_.Message(titre, texte, IconeMessage::Avertissement);
             } catch (const std::exception&) {

@@ -11,13 +11,16 @@
 #include "core/filtre.h"
 #include "core/securite_compte.h"
 #include "core/journal.h"
+#include "core/verrou_dossier.h"
 #include "engine/fenetre.h"
 #include "engine/liste_messages.h"
 #include "mail/message.h"
 #include "mail/pop3.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace vaskor {
 
@@ -67,6 +70,22 @@ public:
     // Whether an Internet connection is up (after a dial request when it was not). Always up on
     // this platform.
     std::function<bool()> ConnexionInternet = [] { return true; };
+
+    // The program folder. While set, a check and a deletion hold its lock (VerrouDossier) for
+    // their whole run; a folder that stays busy refuses the run (a box, none in an automatic run)
+    // and sets DossierOccupe.
+    std::filesystem::path Dossier;
+    bool DossierOccupe = false;
+    // Writes journal lines to the journal file at once (merge, trim, write). Called with the
+    // lines of a session's deletions once the server confirmed them (QUIT answered "+OK"). Lines
+    // it fails to write, or all of them when it is not set, go to the pending journal, which the
+    // save at exit merges.
+    std::function<ResultatFichier(const std::vector<Texte>&)> EcrireJournal;
+    // The most header text the rows of one list keep whole (beyond it, a row keeps only the
+    // lines of its sender, subject, date and id).
+    std::size_t TexteEntetesMax = std::size_t(256) << 20;
+    // Sessions whose deletions the server did not confirm (their lines were not journaled).
+    int SuppressionsNonConfirmees = 0;
 
     // These three do nothing while a run is going on (Occupe): the run processes the window's
     // events, and the tray's check menu stays usable meanwhile.
@@ -121,6 +140,16 @@ private:
         ~Occupation() { --n; }
     };
 
+    // The lines of the DELEs the open session sent, journaled when its QUIT is confirmed.
+    std::vector<Texte> lignesSession_;
+    Texte hoteSession_;
+    // Header text kept by this run's rows; past a ceiling, new rows keep only what they need.
+    std::size_t texteEntetes_ = 0;
+
+    void FinSession(bool confirme);
+    void Journaliser(std::vector<Texte> lignes);
+    // Takes the folder's lock for a run; false (after telling the user) when it stays busy.
+    bool PrendreDossier(std::optional<VerrouDossier>& verrou);
     void ControlerUnCompte(std::size_t indice, bool depuisTray);
     // OpenSession; in a manual run, a certificate that fails its check is put to the user, and
     // trusting it stores its fingerprint and connects again.

@@ -74,6 +74,7 @@ struct TResumeMessage {
     std::int32_t Numero = 0;  // number on the server in the next session (1-based)
     Texte Raison;             // at most 255 characters
     ListeEntetes Entetes;     // the raw header lines at the time of the check
+    bool EntetesReduites = false;  // Entetes keeps only some lines (a run past its header ceiling)
     TCompte Compte = TCompte::Vierge();  // the account, password in clear
 };
 

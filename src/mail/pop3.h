@@ -11,6 +11,7 @@
 #include "mail/reponse_pop3.h"
 #include "mail/transport.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +26,9 @@ enum class StatutPop3 {
     Deconnexion,  // "Déconnexion en cours."
     Deconnecte,   // "Déconnecté."
 };
+
+// "Bloc d'entête du message n trop long."
+Texte TexteEnteteTropLong(int n);
 
 class TIdPOP3 {
 public:
@@ -44,9 +48,14 @@ public:
     // The longest wait for the server's next bytes before the operation fails with
     // "Le serveur ne répond plus."; 0 or less waits for ever.
     int DelaiLectureMaxMs = 60000;
-    // The most bytes a header block may hold (lines with their CR LF). No mailer writes a header
-    // near this size; a server that streams lines without the final "." must not fill the memory.
-    std::size_t TailleMaxEntete = 64u << 20;
+    // The longest a whole reply may take (a multi-line one included), however slowly the server
+    // trickles it; 0 or less: no limit. A reply that overruns it leaves the connection unusable.
+    int DelaiReponseMs = 120000;
+    // The shortest ceiling of a whole session once PlafondSession is called.
+    int DelaiSessionMinMs = 600000;
+    // The most bytes a header block may hold (lines with their CR LF). Real header blocks hold a
+    // few kilobytes; the lines past this are read and dropped, so the session stays in step.
+    std::size_t TailleMaxEntete = 1u << 20;
 
     std::function<void(StatutPop3 code, const Texte& texte)> OnStatus;
     std::function<void()> OnConnected;
@@ -56,6 +65,10 @@ public:
     // Called while a network wait goes on: at least every 125 ms during the connection, every
     // 250 ms while a read gets no data.
     std::function<void()> Attente;
+    // A session ended. `suppressions` counts the DELE the server accepted in it; `confirme` is
+    // true when the server answered QUIT with "+OK", the only moment it commits them (a session
+    // that ends otherwise rolls every DELE back).
+    std::function<void(int suppressions, bool confirme)> OnFinSession;
     // Makes the byte stream of each new connection (the application gives it the TCP one).
     FabriqueTransport Fabrique;
 
@@ -74,18 +87,26 @@ public:
     // True while the connection is open. When an earlier read found it closed by the server,
     // the session is closed here quietly (no QUIT; OnDisconnected and "Déconnecté.").
     bool IsConnected();
-    // Sends QUIT when connected (its reply is not read), then closes. Never throws.
-    void CloseSession();
+    // Sends QUIT when connected, then closes. After deletions the reply is read (within
+    // DelaiReponseMs): true when the server committed them with "+OK", or when there was nothing
+    // to commit. Never throws.
+    bool CloseSession();
+    // Gives the open session a ceiling of DelaiSessionMinMs plus 1 s per message from its
+    // opening: a server that drips its replies cannot hold a run for ever.
+    void PlafondSession(std::int64_t nombreMessages);
 
     // STAT: the message count.
     int CountMessages();
-    // LIST: the sum of the sizes; -1 on any failure (nothing is thrown).
-    std::int64_t TotalMailboxSize();
+    // LIST: the sum of the sizes; -1 when the server refuses or the listing is unreadable. A
+    // listing longer than `nombreAttendu` + 16 lines (when given), or a reply or session past its
+    // deadline, breaks the session and is thrown.
+    std::int64_t TotalMailboxSize(std::int64_t nombreAttendu = -1);
     // TOP n 0: appends the header lines to msg.Headers, then parses them (msg.AnalyserEntetes).
     bool FetchHeaderBlock(int n, TIdMessage& msg);
     // TOP n 0 without the parse: appends the raw header lines (the deletion compares them with
-    // what the check saw before it sends DELE).
-    void FetchHeaderLines(int n, ListeEntetes& lignes);
+    // what the check saw before it sends DELE). False when the block was longer than
+    // TailleMaxEntete: only the lines within it are kept, the rest is read and dropped.
+    bool FetchHeaderLines(int n, ListeEntetes& lignes);
     // LIST n: the size; -1 when the reply does not hold a number.
     std::int64_t QueryMessageSize(int n);
     // DELE n: takes effect on the server when the session is closed with QUIT.
@@ -109,16 +130,28 @@ private:
     ReponsePop3 vide_;
     // Work events: the reader's total at the start of the current multi-line read, or -1.
     std::int64_t baseTravail_ = -1;
+    using Horloge = std::chrono::steady_clock;
+    Horloge::time_point ouverture_{};
+    Horloge::time_point echeanceReponse_ = Horloge::time_point::max();
+    Horloge::time_point echeanceSession_ = Horloge::time_point::max();
+    Texte commandeEnCours_;  // what the deadline's message names
+    int suppressionsSession_ = 0;
+    // False from a command until its whole reply is read: a session left with a reply cut short
+    // is out of step with the server.
+    bool enPhase_ = true;
 
     void Statut(StatutPop3 code, const Texte& texte);
     void VerifierConnecte();
     void Envoyer(std::string_view commande);
     std::string_view LireLigne();
-    const ReponsePop3& LireReponse(bool seulementOk);
-    const ReponsePop3& Commande(std::string_view commande, bool seulementOk = true);
+    const ReponsePop3& LireReponse(bool seulementOk, bool multiligne = false);
+    const ReponsePop3& Commande(std::string_view commande, bool seulementOk = true, bool multiligne = false);
     void FermerTransport();
     void DemarrerTls();
     void NegocierStls();
+    void DebutReponse(std::string_view commande, std::int64_t delaiMs);
+    [[noreturn]] void Expirer(bool session);
+    void FinSession(bool confirme);
     void DebutTravail();
     void FinTravail();
 };

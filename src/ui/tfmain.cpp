@@ -393,10 +393,13 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
     filtres_.clear();
     const ResultatFichier lectureFiltres = ChargerFiltres(dossier_, filtres_);
     filtresIllisibles_ = !lectureFiltres.ok;
+    filtresLus_ = filtres_;
     if (filtresIllisibles_) Message("Erreur", lectureFiltres.erreur, IconeMessage::Avertissement);
 
     ResultatChargementComptes comptes = vaskor::ChargerComptes(chiffre_, dossier_);
-    if (!comptes.ok) Message("Erreur", comptes.message, IconeMessage::Avertissement);
+    if (!comptes.ok)
+        Message("Erreur", comptes.detail.empty() ? comptes.message : comptes.message + "\r\n-> " + comptes.detail,
+                IconeMessage::Avertissement);
     if (!comptes.erreurSecurites.empty()) Message("Erreur", comptes.erreurSecurites, IconeMessage::Avertissement);
     securites_ = std::move(comptes.securites);
     DefinirComptes(comptes.comptes.Tous());
@@ -408,6 +411,12 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
     config_ = TConfig();
     const ResultatFichier resultat = ChargerConfig(dossier_, config_, environnement);
     if (!resultat.ok) Message("Erreur", resultat.erreur, IconeMessage::Avertissement);
+
+    // Each session's deletions are journaled as soon as the server commits them.
+    controleur_->Dossier = dossier_;
+    controleur_->EcrireJournal = [this](const std::vector<Texte>& lignes) {
+        return EnregistrerJournal(dossier_, lignes, config_.NbLignesSvg);
+    };
 
     // Only accounts with a password take part in the automatic check.
     if (comptes_.NormaliserControleAuto() == 0) config_.ControleAuto = false;
@@ -917,7 +926,7 @@ void TFMain::SauverFiltres()
     // Written at quit, a list that could not be read would replace the user's filters with
     // what little was read, or nothing.
     if (dossier_.empty() || filtresIllisibles_) return;
-    const ResultatFichier r = vaskor::SauverFiltres(dossier_, filtres_);
+    const ResultatFichier r = SauverFiltresFusion(dossier_, filtres_, filtresLus_);
     // The counters of this run would be lost without a word otherwise.
     if (!r.ok) Message("Vaskor", r.erreur, IconeMessage::Erreur);
 }

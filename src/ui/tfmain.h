@@ -233,6 +233,9 @@ private:
     // The filters file could not be read at start-up: it is not replaced at quit. A filter
     // manager that replaces the whole list on OK clears it.
     bool filtresIllisibles_ = false;
+    // The filters as last read or written: the save adds to the file's counters what this run
+    // counted since, rather than overwrite another program's counts.
+    ListeFiltres filtresLus_;
     ListeAmis amis_;
     TConfig config_ = ConfigParDefaut();
     JournalEnAttente journal_;

@@ -3,10 +3,13 @@
 #include "mail/echec.h"
 #include "support/banc_controle.h"
 #include "support/faux_serveur_pop3.h"
+#include "support/outils.h"
+#include "support/verrou_externe.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 using namespace vaskor;
@@ -191,10 +194,11 @@ TEST(ControleCompte, AFailureInTheHeaderLoopKeepsTheRowsAndTheNextRunCommitsTheE
     EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 127.0.0.1 :-(\r\n->  no such message\r\n)");
     EXPECT_EQ(b.fenetre.messages[0].icone, IconeMessage::Avertissement);
     EXPECT_TRUE(b.client.IsConnected());
-    EXPECT_EQ(b.journal.Nombre(), 1u);
+    EXPECT_EQ(b.journal.Nombre(), 0u);  // DELE 1 is not committed yet
 
     b.fenetre.reponses.push_back(ReponseMessage::Non);  // no row is marked: no question anyway
     b.controle.ControlerCompte(0);
+    EXPECT_EQ(b.journal.Nombre(), 1u);
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_THAT(s.Ecarts(), IsEmpty());
     EXPECT_EQ(b.liste.Nombre(), 0u);
@@ -300,10 +304,13 @@ TEST(ControleCompte, ADeleRefusedByTheServerLeavesNoJournalLine)
     s.Connexion("anne", "secret").Stat(2, 300).Liste({100, 200});
     s.Entete(1, Entetes("a@exemple.fr", "SPAM un")).TailleMessage(1, 100).Suppression(1);
     s.Entete(2, Entetes("b@exemple.fr", "SPAM deux")).TailleMessage(2, 200).C("DELE 2").S("-ERR message locked");
+    s.Quitter();
     s.Demarrer();
     Banc b;
     b.comptes.Remplacer({Compte("Maison", s.Port())});
     b.controle.ControlerCompte(0);
+    EXPECT_EQ(b.journal.Nombre(), 0u);
+    b.client.CloseSession();
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_THAT(s.Ecarts(), IsEmpty());
     const auto lignes = b.journal.Lignes();
@@ -312,7 +319,6 @@ TEST(ControleCompte, ADeleRefusedByTheServerLeavesNoJournalLine)
     ASSERT_EQ(b.fenetre.messages.size(), 1u);
     EXPECT_EQ(b.fenetre.messages[0].texte, "Impossible de se connecter \xE0 127.0.0.1 :-(\r\n->  message locked\r\n)");
     EXPECT_THAT(b.fenetre.sons, ElementsAre(SonControle::MsgAEffacer));
-    b.client.CloseSession();
 }
 
 TEST(ControleCompte, ARefusedLoginOfTheDeletionAskedBeforeTheCheckGivesTheCursorAndTheCommandsBack)
@@ -416,4 +422,105 @@ TEST(ControleTous, AFailureEscapingTheRunDoesNotLeaveItMarkedAsGoingOn)
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_FALSE(controle.ControleTousEnCours);
     EXPECT_FALSE(controle.Occupe());
+}
+
+TEST(ControleCompte, AnUnreadableHeaderBlockIsListedWithItsRawValuesAndTheCheckGoesOn)
+{
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret").Stat(4, 1000).Liste({100, 200, 300, 400});
+    s.Entete(1, {"From: <a@b.fr> c@d.fr", "Subject: deux adresses"}).TailleMessage(1, 100);
+    s.Entete(2, {"From: x@y.fr", "Subject: =?ISO-8859-1?Q?caf=XY?="}).TailleMessage(2, 200);
+    s.Entete(3, {"From: z@y.fr", "Subject: long", "X-Long: " + std::string(300, 'a')}).TailleMessage(3, 300);
+    s.Entete(4, Entetes("w@y.fr", "SPAM quatre")).TailleMessage(4, 400).Suppression(4).Quitter();
+    s.Demarrer();
+    Banc b;
+    b.client.TailleMaxEntete = 200;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    EXPECT_THAT(b.fenetre.messages, IsEmpty());
+    EXPECT_EQ(b.journal.Nombre(), 1u);
+    struct Attendu {
+        const char* de;
+        const char* sujet;
+        const char* raison;
+    };
+    const Attendu attendus[] = {
+        {"<a@b.fr> c@d.fr", "deux adresses", "Entête illisible : @ Outside address"},
+        {"x@y.fr", "=?ISO-8859-1?Q?caf=XY?=",
+         "Entête illisible : un « = » d'un mot encodé n'est pas suivi de deux chiffres hexadécimaux."},
+        {"z@y.fr", "long", "Entête illisible : Bloc d'entête du message 3 trop long."},
+    };
+    ASSERT_EQ(b.liste.Nombre(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(b.liste[i].De, Utf8VersCp1252(attendus[i].de)) << i;
+        EXPECT_EQ(b.liste[i].Sujet, Utf8VersCp1252(attendus[i].sujet)) << i;
+        EXPECT_EQ(b.liste[i].Resume.Raison, Utf8VersCp1252(attendus[i].raison)) << i;
+        EXPECT_EQ(b.liste[i].Resume.Numero, int(i + 1));
+        EXPECT_FALSE(b.liste[i].Marque) << i;
+    }
+}
+
+TEST(ControleCompte, DeletionsTheServerDoesNotCommitAtQuitAreNotJournaledAndTheRunSaysSo)
+{
+    const std::vector<std::pair<const char*, std::function<void(FauxServeurPop3&)>>> fins = {
+        {"quit-err", [](FauxServeurPop3& s) { s.C("QUIT").S("-ERR commit failed").AttendreFermeture(); }},
+        {"dropped-after-dele", [](FauxServeurPop3& s) { s.Fermer(); }},
+    };
+    for (const auto& [nom, fin] : fins) {
+        FauxServeurPop3 s;
+        s.Connexion("anne", "secret").Stat(2, 300).Liste({100, 200});
+        s.Entete(1, Entetes("a@exemple.fr", "SPAM un")).TailleMessage(1, 100).Suppression(1);
+        s.Entete(2, Entetes("b@exemple.fr", "SPAM deux")).TailleMessage(2, 200).Suppression(2);
+        fin(s);
+        s.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("Maison", s.Port())});
+        b.controle.ControlerCompte(0);
+        EXPECT_TRUE(s.AttendreFin()) << nom;
+        EXPECT_EQ(b.journal.Nombre(), 0u) << nom;
+        EXPECT_EQ(b.controle.SuppressionsNonConfirmees, 1) << nom;
+        ASSERT_EQ(b.fenetre.messages.size(), 1u) << nom;
+        EXPECT_EQ(b.fenetre.messages[0].texte,
+                  "Le serveur n'a pas confirm\xE9 les suppressions : les 2 messages \xE0 effacer restent sur 127.0.0.1.")
+            << nom;
+    }
+}
+
+TEST(ControleCompte, CommittedLinesReachTheJournalFileAtQuitAndABusyFolderRefusesTheRun)
+{
+    test::DossierTemporaire d;
+    FauxServeurPop3 s;
+    ScriptControle(s, {"SPAM un", "deux"}, {100, 200}, {1});
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.Dossier = d.Chemin();
+    std::size_t lignesAuQuit = 0;
+    b.controle.EcrireJournal = [&](const std::vector<Texte>& lignes) {
+        lignesAuQuit = b.client.IsConnected() ? 99 : lignes.size();
+        return EnregistrerJournal(d.Chemin(), lignes, 100);
+    };
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_EQ(lignesAuQuit, 1u);
+    EXPECT_EQ(b.journal.Nombre(), 0u);  // nothing left pending
+    std::vector<Texte> fichier;
+    ASSERT_TRUE(LireJournal(d.Chemin(), fichier).ok);
+    ASSERT_EQ(fichier.size(), 1u);
+    EXPECT_NE(fichier[0].find("\tSPAM un\t"), std::string::npos);
+
+    // Another program holds the folder: the run refuses before it connects.
+    test::VerrouExterne autre(d.Chemin());
+    ASSERT_TRUE(autre.Tenu());
+    const int delai = VerrouDossier::DelaiParDefautMs;
+    VerrouDossier::DelaiParDefautMs = 200;
+    b.fenetre.messages.clear();
+    b.controle.ControlerCompte(0);
+    VerrouDossier::DelaiParDefautMs = delai;
+    EXPECT_TRUE(b.controle.DossierOccupe);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_EQ(b.fenetre.messages[0].texte, TexteDossierOccupe(d.Chemin()));
+    EXPECT_EQ(s.ConnexionsAcceptees(), 1);
 }

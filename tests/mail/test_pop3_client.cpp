@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <functional>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -430,4 +431,80 @@ TEST(TIdPOP3, ReadsRepliesWhoseStatusAndBlockComeInTwoWritesUnderNagle)
     c.CloseSession();
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_THAT(s.Ecarts(), IsEmpty());
+
+TEST(TIdPOP3, OnlyAPlusOkToQuitCommitsTheDeletionsOfTheSession)
+{
+    struct Cas {
+        const char* nom;
+        bool suppression;
+        std::function<void(FauxServeurPop3&)> fin;
+        bool confirme;
+    };
+    const Cas cas[] = {
+        {"quit-ok", true, [](FauxServeurPop3& s) { s.Quitter(); }, true},
+        {"quit-err", true, [](FauxServeurPop3& s) { s.C("QUIT").S("-ERR cannot commit").AttendreFermeture(); }, false},
+        {"dropped-at-quit", true, [](FauxServeurPop3& s) { s.C("QUIT").Fermer(); }, false},
+        {"dropped-after-dele", true, [](FauxServeurPop3& s) { s.Fermer(); }, false},
+        // Nothing to commit: the reply is not awaited.
+        {"no-dele-no-wait", false, [](FauxServeurPop3& s) { s.C("QUIT").Silence(); }, true},
+    };
+    for (const Cas& k : cas) {
+        FauxServeurPop3 s;
+        s.Connexion("anne", "secret");
+        if (k.suppression) s.C("DELE 1").S("+OK");
+        k.fin(s);
+        s.Demarrer();
+        TIdPOP3 c;
+        Journal j;
+        Brancher(c, j);
+        c.Port = s.Port();
+        std::vector<std::pair<int, bool>> fins;
+        c.OnFinSession = [&](int n, bool ok) { fins.emplace_back(n, ok); };
+        c.OpenSession();
+        if (k.suppression) c.DeleteMessage(1);
+        EXPECT_EQ(c.CloseSession(), k.confirme) << k.nom;
+        EXPECT_THAT(fins, ElementsAre(std::make_pair(k.suppression ? 1 : 0, k.confirme))) << k.nom;
+        EXPECT_TRUE(s.AttendreFin()) << k.nom;
+        EXPECT_THAT(s.Ecarts(), IsEmpty()) << k.nom;
+    }
+}
+
+TEST(TIdPOP3, ASlowOrEndlessServerIsCutOffAtItsDeadlineAndTheSessionIsOver)
+{
+    std::string listeSansFin = "+OK\r\n";
+    for (int i = 1; i <= 40; ++i) listeSansFin += std::to_string(i) + " 10\r\n";
+    struct Cas {
+        const char* nom;
+        std::function<void(FauxServeurPop3&)> script;
+        std::function<void(TIdPOP3&)> operation;
+        std::string echec;
+    };
+    const Cas cas[] = {
+        {"trickled-reply", [](FauxServeurPop3& s) { s.C("STAT").Goutte("+OK 2 300\r\n", 150); },
+         [](TIdPOP3& c) { c.CountMessages(); }, "Le serveur n'a pas fini de répondre à STAT en 1 s."},
+        {"endless-list", [&](FauxServeurPop3& s) { s.C("LIST").Brut(listeSansFin).Silence(); },
+         [](TIdPOP3& c) { c.TotalMailboxSize(3); }, "Le serveur envoie une liste sans fin : plus de 19 lignes pour 3 messages."},
+        {"session-ceiling", [](FauxServeurPop3& s) { s.C("STAT").Goutte("+OK 1 1\r\n", 150); },
+         [](TIdPOP3& c) {
+             c.DelaiReponseMs = 60000;
+             c.PlafondSession(0);
+             c.CountMessages();
+         },
+         "La session a dépassé sa durée maximale de 1 s."},
+    };
+    for (const Cas& k : cas) {
+        FauxServeurPop3 s;
+        s.Connexion("anne", "secret");
+        k.script(s);
+        s.Demarrer();
+        TIdPOP3 c;
+        Journal j;
+        Brancher(c, j);
+        c.Port = s.Port();
+        c.DelaiReponseMs = 500;
+        c.DelaiSessionMinMs = 400;
+        c.OpenSession();
+        EXPECT_EQ(Echoue([&] { k.operation(c); }), "autre|0|" + Utf8VersCp1252(k.echec)) << k.nom;
+        EXPECT_FALSE(c.IsConnected()) << k.nom;
+    }
 }

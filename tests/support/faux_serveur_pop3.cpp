@@ -102,6 +102,11 @@ FauxServeurPop3& FauxServeurPop3::Brut(std::string octets)
     etapes_.push_back({Genre::Envoi, std::move(octets)});
     return *this;
 }
+FauxServeurPop3& FauxServeurPop3::Goutte(std::string octets, int pasMs)
+{
+    etapes_.push_back({Genre::Goutte, std::to_string(pasMs) + ":" + octets});
+    return *this;
+}
 FauxServeurPop3& FauxServeurPop3::Fermer()
 {
     etapes_.push_back({Genre::Fermeture, {}});
@@ -378,6 +383,23 @@ void FauxServeurPop3::Servir()
             break;
         case Genre::Connexion:
             break;
+        case Genre::Goutte: {
+            const auto deuxPoints = e.donnees.find(':');
+            const int pas = std::stoi(e.donnees.substr(0, deuxPoints));
+            for (std::size_t k = deuxPoints + 1; k < e.donnees.size() && conn_ >= 0; ++k) {
+                // The pause is the behaviour under test; the wake-up pipe still ends it at once.
+                pollfd pf[2] = {{conn_, POLLIN, 0}, {reveil_[0], POLLIN, 0}};
+                if (::poll(pf, 2, pas) < 0 && errno != EINTR) break;
+                if (pf[1].revents) {
+                    arrete = true;
+                    break;
+                }
+                char c = 0;
+                if (pf[0].revents && ::recv(conn_, &c, 1, MSG_PEEK | MSG_DONTWAIT) == 0) break;
+                if (::send(conn_, e.donnees.data() + k, 1, MSG_NOSIGNAL) < 0) break;
+            }
+            break;
+        }
         }
     }
     {

@@ -46,6 +46,9 @@ public:
     FauxServeurPop3& C(std::string ligne);
     // The server sends these bytes as they are.
     FauxServeurPop3& Brut(std::string octets);
+    // The server sends these bytes one at a time, `pasMs` apart (a server that trickles); it
+    // stops when the client closes.
+    FauxServeurPop3& Goutte(std::string octets, int pasMs);
     // The server closes the connection (an orderly close). A later step other than
     // NouvelleConnexion waits for the next connection first.
     FauxServeurPop3& Fermer();
@@ -87,7 +90,7 @@ public:
     int ConnexionsAcceptees() const;
 
 private:
-    enum class Genre { Envoi, Attente, Fermeture, Silence, FermetureClient, Connexion };
+    enum class Genre { Envoi, Attente, Fermeture, Silence, FermetureClient, Connexion, Goutte };
     struct Etape {
         Genre genre;
         std::string donnees;

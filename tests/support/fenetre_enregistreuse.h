@@ -37,7 +37,8 @@ public:
     int attentes = 0;  // hourglass requests not yet undone
 
     void TexteStatut(int panneau, const Texte& texte) override { statuts[panneau & 3].push_back(texte); }
-    void Progression(bool, int, int) override {}
+    int progression = 0;  // the progress bar's last position
+    void Progression(bool, int, int position) override { progression = position; }
     void TexteCompte(const Texte& texte) override { compte = texte; }
     void CurseurAttente(bool attente) override { attentes += attente ? 1 : -1; }
     ReponseMessage Question(const Texte&, const Texte& texte, BoutonsMessage, IconeMessage, bool) override

@@ -1,12 +1,15 @@
 // vaskor-cli check: the check run of the desktop application, without a display, over the data
-// folder: deletions by filters in the same session, the journal merged and trimmed at the end,
-// the filters saved so that their counters survive.
+// folder: deletions by filters in the same session, each session's journal lines merged into the
+// journal as soon as the server commits them, the filters saved so that their counters survive.
+// The whole command holds the folder's lock: a second check on the same folder gives up with
+// status 3 rather than delete and journal the same messages.
 
 #include "cli/commande.h"
 #include "core/ami.h"
 #include "core/config.h"
 #include "core/filtre.h"
 #include "core/journal.h"
+#include "core/verrou_dossier.h"
 #include "crypto/chiffrement.h"
 #include "crypto/fichier_comptes.h"
 #include "engine/controle.h"
@@ -92,6 +95,12 @@ int Check(Contexte& c)
     if (!a.positionnels.empty()) return Usage(c, "argument inattendu \xAB " + a.positionnels[0] + " \xBB.");
     const fs::path dossier = DossierDonnees(a);
 
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) {
+        c.EcrireErreur(TexteDossierOccupe(dossier) + "\n");
+        return 3;
+    }
+
     TCipherManager chiffre;
     ResultatChargementComptes comptes = ChargerComptes(chiffre, dossier);
     if (!comptes.ok) {
@@ -110,6 +119,7 @@ int Check(Contexte& c)
         return StatutEchec;
     }
     ListeFiltres filtres;
+    ListeFiltres filtresLus;
     ListeAmis amis;
     TConfig config;
     // A file that cannot be read stops the run: saving the filters at the end would otherwise
@@ -122,12 +132,20 @@ int Check(Contexte& c)
         }
     }
 
+    filtresLus = filtres;
+
     FenetreConsole fenetre(c, quand);
     TIdPOP3 client([] { return CreerTransportTls(); });
     JournalEnAttente journal;
     ListeMessages liste;
     if (!comptes.erreurSecurites.empty()) c.EcrireErreur(comptes.erreurSecurites + "\n");
     Controleur controle(fenetre, client, {comptes.comptes, filtres, amis, config, journal, liste, &comptes.securites});
+    controle.Dossier = dossier;
+    std::vector<Texte> supprimes;
+    controle.EcrireJournal = [&](const std::vector<Texte>& lignes) {
+        supprimes.insert(supprimes.end(), lignes.begin(), lignes.end());
+        return EnregistrerJournal(dossier, lignes, config.NbLignesSvg);
+    };
 
     if (a.options.count("--account")) {
         const Texte voulu = a.Valeur("--account");
@@ -157,20 +175,24 @@ int Check(Contexte& c)
                  SansSautsDeLigne(l.Resume.Raison) + "\t" + quand + "\t" +
                  SansSautsDeLigne(l.Resume.Compte.Description.Lire()) + "\n");
     }
-    const std::vector<Texte> supprimes = journal.Lignes();
-    // A journal line already ends with a TAB.
+    // Every line the servers committed, written or not. A journal line already ends with a TAB.
     for (const Texte& ligne : supprimes)
         c.Ecrire("supprim\xE9\t" + LigneJournalIso(ligne) + quand + "\t" + ligne.substr(0, ligne.find('\t')) + "\n");
+    // Lines whose merge failed wait in the pending journal: one more try now.
+    const std::vector<Texte> enAttente = journal.Lignes();
 
-    int statut = controle.ComptesEnEchec > 0 ? 1 : 0;
-    if (statut && a.A("--auto"))  // an automatic run shows no message: say at least how many failed
+    int statut = controle.ComptesEnEchec + controle.SuppressionsNonConfirmees > 0 ? 1 : 0;
+    if (controle.ComptesEnEchec > 0 && a.A("--auto"))  // an automatic run shows no message: say at least how many failed
         c.EcrireErreur(quand + "\t\xC9" "chec du contr\xF4le de " + std::to_string(controle.ComptesEnEchec) +
                        " compte(s).\n");
-    if (const ResultatFichier r = EnregistrerJournal(dossier, supprimes, config.NbLignesSvg); !r.ok) {
+    if (controle.SuppressionsNonConfirmees > 0 && a.A("--auto"))
+        c.EcrireErreur(quand + "\tLe serveur n'a pas confirm\xE9 les suppressions de " +
+                       std::to_string(controle.SuppressionsNonConfirmees) + " session(s).\n");
+    if (const ResultatFichier r = EnregistrerJournal(dossier, enAttente, config.NbLignesSvg); !r.ok) {
         c.EcrireErreur(r.erreur + "\n");
         statut = 1;
     }
-    if (const ResultatFichier r = SauverFiltres(dossier, filtres); !r.ok) {
+    if (const ResultatFichier r = SauverFiltresFusion(dossier, filtres, filtresLus); !r.ok) {
         c.EcrireErreur(r.erreur + "\n");
         statut = 1;
     }
