@@ -431,6 +431,7 @@ TEST(TIdPOP3, ReadsRepliesWhoseStatusAndBlockComeInTwoWritesUnderNagle)
     c.CloseSession();
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_THAT(s.Ecarts(), IsEmpty());
+}
 
 TEST(TIdPOP3, OnlyAPlusOkToQuitCommitsTheDeletionsOfTheSession)
 {
