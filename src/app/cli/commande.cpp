@@ -69,7 +69,8 @@ const char* const kTexteDonnees =
     "même que celui de Vaskor. --data DOSSIER en désigne un autre.\n";
 
 const char* const kTexteStatuts =
-    "Statuts de sortie : 0 réussite, 1 échec, 2 valeur d'option invalide, 64 usage incorrect.\n";
+    "Statuts de sortie : 0 réussite, 1 échec, 2 valeur d'option invalide, 3 dossier des données occupé\n"
+    "par un autre contrôle, 64 usage incorrect.\n";
 
 std::string AideGenerale()
 {
