@@ -91,6 +91,7 @@ ContenuApercu ConstruireContenu(const TIdMessage& m, bool apercuPlainText, TCiph
         c.A = ListeAdresses(adresses);
     }
     c.De = Cp1252VersUtf8(!m.From.Address.empty() ? TexteAdresse(m.From) : m.Sender.Address);
+    c.AdresseReponse = Cp1252VersUtf8(!m.From.Address.empty() ? m.From.Address : m.Sender.Address);
     c.Cc = ListeAdresses(m.CCList);
     // The subject from its raw value: encoded words in any charset, not only the code pages.
     c.Objet = EnteteEnUtf8(LireValeurEntete(m.Headers, "Subject"));

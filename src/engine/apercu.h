@@ -18,6 +18,9 @@ class TCipherManager;
 // Texts in UTF-8: a preview shows any script.
 struct ContenuApercu {
     TexteUtf8 A, De, Cc, Objet;
+    // The address an answer goes to (From, else Sender): the address alone, never a display
+    // name that could smuggle in a second recipient.
+    TexteUtf8 AdresseReponse;
     std::vector<TexteUtf8> Lignes;  // the text, one entry per line
     TexteUtf8 PJ;                   // the attachment names, joined with ", "
     int NombrePJ = 0;

@@ -2,6 +2,7 @@
 
 #include "ui/texte_qt.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -83,6 +84,15 @@ bool BoitesMessage::ConfianceCertificat(QWidget* parent, const Texte& texte)
     boite.setEscapeButton(annuler);
     boite.exec();
     return boite.clickedButton() == confiance;
+}
+
+bool BoitesMessage::Saisie(QWidget* parent, const Texte& titre, const Texte& invite, Texte& valeur)
+{
+    bool ok = false;
+    const QString texte = QInputDialog::getText(parent, VersQString(titre), TexteBoite(invite), QLineEdit::Normal,
+                                                VersQString(valeur), &ok);
+    if (ok) valeur = DepuisQString(texte);
+    return ok;
 }
 
 }  // namespace vaskor

@@ -16,6 +16,8 @@ public:
     virtual ReponseMessage Question(QWidget* parent, const Texte& titre, const Texte& texte, BoutonsMessage boutons,
                                     IconeMessage icone, bool defautNon);
     virtual void Message(QWidget* parent, const Texte& titre, const Texte& texte, IconeMessage icone);
+    // A one-line input box; false when cancelled.
+    virtual bool Saisie(QWidget* parent, const Texte& titre, const Texte& invite, Texte& valeur);
     // The box about a certificate that failed its check: true for "Faire confiance à ce
     // certificat pour ce compte", false for "Annuler" (the default, also Esc).
     virtual bool ConfianceCertificat(QWidget* parent, const Texte& texte);

@@ -28,8 +28,28 @@ QIcon ImageMessage()
     return QIcon(pixmap);
 }
 
+QIcon ImageMessageApercu()
+{
+    // The envelope opened: its flap folded up.
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF corps(1.5, 6.5, 13, 8);
+    p.setPen(QPen(QColor(70, 90, 130), 1));
+    p.setBrush(QColor(236, 236, 236));
+    const QPointF rabat[] = {corps.topLeft(), QPointF(8, 1.5), corps.topRight()};
+    p.drawPolygon(rabat, 3);
+    p.setBrush(QColor(250, 246, 226));
+    p.drawRect(corps);
+    p.drawLine(corps.topLeft(), QPointF(8, 11));
+    p.drawLine(QPointF(8, 11), corps.topRight());
+    p.end();
+    return QIcon(pixmap);
+}
+
 ModeleMessages::ModeleMessages(ListeMessages& liste, QObject* parent)
-    : QAbstractTableModel(parent), liste_(liste), image_(ImageMessage())
+    : QAbstractTableModel(parent), liste_(liste), image_(ImageMessage()), imageApercu_(ImageMessageApercu())
 {
     DefinirPolice(QFont());
     annoncees_ = static_cast<int>(liste_.Nombre());
@@ -64,7 +84,7 @@ QVariant ModeleMessages::data(const QModelIndex& index, int role) const
         if (col == 0) return ligne.Marque ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::DecorationRole:
-        if (col == 0) return image_;
+        if (col == 0) return ligne.Apercu ? imageApercu_ : image_;
         return {};
     case Qt::FontRole:
         // The whole row is struck out, not only its first cell; unmarked rows take the view's font.

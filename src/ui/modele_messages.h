@@ -66,9 +66,12 @@ private:
     QFont police_;
     QFont policeBarree_;
     QIcon image_;
+    QIcon imageApercu_;  // a previewed row
 };
 
 // Image 0 of the row images: a small envelope, drawn once.
 QIcon ImageMessage();
+// The icon of a previewed row.
+QIcon ImageMessageApercu();
 
 }  // namespace vaskor

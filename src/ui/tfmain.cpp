@@ -19,6 +19,7 @@
 #include "ui/tfentete.h"
 #include "ui/tffiltres.h"
 #include "ui/tfmailssupp.h"
+#include "ui/tfmsg.h"
 #include "ui/vue_messages.h"
 
 #include <QApplication>
@@ -91,6 +92,7 @@ TFMain::TFMain(QWidget* parent)
     MajActions(false);
     MajIconeTray(0);
     BrancherCommande(Commande::Supprimer, [this] { controleur_->SupprimerMarques(); });
+    BrancherCommande(Commande::Apercu, [this] { ApercuMessage1Click(); });
     BrancherCommande(Commande::Journal, [this] { TFMailsSupp::Executer(this, dossier_, journal_, *boites_); });
     BrancherCommande(Commande::ControleAuto, [this] {
         if (TFControleAuto::Executer(this, config_, comptes_, dossier_, chiffre_, *boites_)) {
@@ -670,6 +672,32 @@ void TFMain::Options1Click()
 }
 
 void TFMain::APropos1Click() { TFAbout::Executer(this); }
+
+void TFMain::ApercuMessage1Click()
+{
+    const int ligne = LigneSelectionnee();
+    if (ligne < 0) return;
+    controleur_->ApercuMessage(static_cast<std::size_t>(ligne), *this, chiffre_);
+}
+
+TFMsg* TFMain::FenetreMsg()
+{
+    if (!tfmsg_) tfmsg_ = new TFMsg(*boites_, chiffre_, this);
+    return tfmsg_;
+}
+
+bool TFMain::Saisir(const Texte& titre, const Texte& invite, Texte& valeur)
+{
+    return boites_->Saisie(this, titre, invite, valeur);
+}
+
+void TFMain::AfficherApercu(const ContenuApercu& contenu, const TIdMessage& message)
+{
+    TFMsg* f = FenetreMsg();
+    const bool reponse = !dossier_.empty() && ParametrePresent(dossier_, kSectionGeneral, kCleAutoriserReponse);
+    f->Charger(contenu, &message, config_.AllowSavePJ, reponse);
+    if (!f->isVisible()) f->exec();
+}
 
 void TFMain::LVMsgDblClick()
 {

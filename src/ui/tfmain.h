@@ -10,6 +10,7 @@
 #include "core/filtre.h"
 #include "core/journal.h"
 #include "crypto/chiffrement.h"
+#include "engine/apercu.h"
 #include "engine/controle.h"
 #include "engine/planificateur.h"
 #include "engine/fenetre.h"
@@ -39,10 +40,11 @@ class LecteurSons;
 class BoitesMessage;
 class MenusControle;
 class ModeleMessages;
+class TFMsg;
 class TFFiltres;
 class VueMessages;
 
-class TFMain : public QMainWindow, public FenetreControle {
+class TFMain : public QMainWindow, public FenetreControle, public FenetreApercu {
     Q_OBJECT
 public:
     explicit TFMain(QWidget* parent = nullptr);
@@ -132,6 +134,11 @@ public:
     void AnnulerMarquage1Click();
     void EffacerListe1Click();
     void VoirLesEntetes1Click();
+    // "Aperçu..." (F3, the tool button, the context menu, a double click when so set): the
+    // selected row's message fetched and shown in TFMsg.
+    void ApercuMessage1Click();
+    // The preview window, created on first use and reused.
+    TFMsg* FenetreMsg();
     void LVMsgColumnClick(int colonne);
     // "Gestion des filtres...": the filter manager on the window's filters.
     void Filtres1Click();
@@ -176,6 +183,10 @@ public:
     void MontrerFenetre() override;
     void LabelProchainControle(bool visible, const Texte& texte) override;
     void FocusListe() override;
+
+    // --- FenetreApercu ---
+    bool Saisir(const Texte& titre, const Texte& invite, Texte& valeur) override;
+    void AfficherApercu(const ContenuApercu& contenu, const TIdMessage& message) override;
     ReponseCertificat ConfianceCertificat(const Texte& compte, const Texte& hote,
                                           const CertificatServeur& certificat) override;
 
@@ -271,6 +282,7 @@ private:
     QProgressBar* progression_ = nullptr;
     QLabel* pnlCompte_ = nullptr;
     QLabel* lNextCheck_ = nullptr;
+    TFMsg* tfmsg_ = nullptr;
 
     TFFiltres* gestionnaireFiltres_ = nullptr;
     bool sortieSon_ = true;
