@@ -188,10 +188,7 @@ void Controleur::ApercuMessage(std::size_t indice, FenetreApercu& fa, TCipherMan
         client_.Tag = 1;
         const TCompte& compte = ligne.Resume.Compte;
         const Texte hote = compte.ServeurPOP.Lire();
-        client_.Host = hote;
-        client_.Port = compte.PortPOP.Lire();
-        client_.Username = compte.NomUser.Lire();
-        client_.Password = compte.Password.Lire();
+        PreparerClient(client_, compte, d_.securites);
         fenetre_.TexteStatut(3, "Serveur : " + hote);
         fenetre_.TexteStatut(0, "Connexion en cours \xE0 " + hote + "...");
         fenetre_.Progression(false, 100, 0);
@@ -199,7 +196,7 @@ void Controleur::ApercuMessage(std::size_t indice, FenetreApercu& fa, TCipherMan
             nettoyage();
             return;
         }
-        if (!client_.IsConnected()) client_.OpenSession();
+        if (!client_.IsConnected()) OuvrirSession(compte);
         message_.Clear();
         if (client_.IsConnected()) {
             // Another program may have deleted or fetched messages since the check: the number

@@ -7,6 +7,7 @@
 #include "crypto/chiffrement.h"
 #include "crypto/fichier_comptes.h"
 #include "engine/apercu.h"
+#include "engine/controle.h"
 #include "mail/echec.h"
 #include "mail/pop3.h"
 #include "platform/base/transport_tcp.h"
@@ -172,10 +173,8 @@ int Show(Contexte& c)
     }
 
     TIdPOP3 client([] { return CreerTransportTcp(); });
-    client.Host = compte->ServeurPOP.Lire();
-    client.Port = compte->PortPOP.Lire();
-    client.Username = compte->NomUser.Lire();
-    client.Password = compte->Password.Lire();
+    // The account's security (TLS, STLS, a trusted certificate) as the check uses it.
+    PreparerClient(client, *compte, &comptes.securites);
     TIdMessage m;
     try {
         client.OpenSession();
