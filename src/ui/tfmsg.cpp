@@ -23,6 +23,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -38,6 +39,10 @@ QLineEdit* Champ(QWidget* parent, const char* nom)
     e->setObjectName(QString::fromLatin1(nom));
     e->setReadOnly(true);
     e->setFrame(false);
+    // Borderless on the window's colour: the fields read as text, not as something to type in.
+    QPalette p = e->palette();
+    p.setBrush(QPalette::Base, p.brush(QPalette::Window));
+    e->setPalette(p);
     return e;
 }
 
@@ -264,6 +269,11 @@ void TFMsg::showEvent(QShowEvent* e)
     PlacerFenetre(this);
     CBWordWrapClick();
     eA_->setFocus();
+    // The caret at the start, nothing selected, whatever the focus reason did.
+    QTimer::singleShot(0, this, [this] {
+        eA_->deselect();
+        eA_->setCursorPosition(0);
+    });
 }
 
 }  // namespace vaskor
