@@ -234,16 +234,22 @@ ListeFiltres TFFiltres::Resultat() const
     return r;
 }
 
-bool TFFiltres::Executer(ListeFiltres& filtres, const fs::path& dossier)
+void TFFiltres::Sauver(ListeFiltres& filtres, const fs::path& dossier, ListeFiltres* base, QWidget* parent)
+{
+    if (dossier.empty()) return;
+    const ResultatFichier r = base ? SauverFiltresFusion(dossier, filtres, *base) : SauverFiltres(dossier, filtres);
+    if (!r.ok) boites_.Message(parent, "Erreur", r.erreur, IconeMessage::Erreur);
+}
+
+bool TFFiltres::Executer(ListeFiltres& filtres, const fs::path& dossier, ListeFiltres* base)
 {
     Charger(filtres);
     onglets_->setCurrentIndex(0);
     const bool ok = exec() == QDialog::Accepted;
     if (ok) {
         filtres = Resultat();
+        Sauver(filtres, dossier, base, this);
         if (!dossier.empty()) {
-            if (const ResultatFichier r = SauverFiltres(dossier, filtres); !r.ok)
-                boites_.Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
             // The header names added in the header editor.
             if (const ResultatFichier r = EnregistrerConfig(dossier, config_); !r.ok)
                 boites_.Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
@@ -381,7 +387,8 @@ void TFFiltres::BClearFiltresObsoClick()
     MajBoutons();
 }
 
-bool TFFiltres::NouveauDepuisMessage(const LigneMessage& ligne, ListeFiltres& filtres, const fs::path& dossier)
+bool TFFiltres::NouveauDepuisMessage(const LigneMessage& ligne, ListeFiltres& filtres, const fs::path& dossier,
+                                     ListeFiltres* base)
 {
     if (nouveauFiltre_->exec() != QDialog::Accepted) return false;
     const int genre = nouveauFiltre_->Genre();
@@ -409,10 +416,7 @@ bool TFFiltres::NouveauDepuisMessage(const LigneMessage& ligne, ListeFiltres& fi
     TFiltre f;
     if (!Ajouter(genre, false, f)) return false;
     filtres.push_back(f);
-    if (!dossier.empty()) {
-        if (const ResultatFichier r = SauverFiltres(dossier, filtres); !r.ok)
-            boites_.Message(parentWidget(), "Erreur", r.erreur, IconeMessage::Erreur);
-    }
+    Sauver(filtres, dossier, base, parentWidget());
     return true;
 }
 

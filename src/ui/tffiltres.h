@@ -40,7 +40,10 @@ public:
     // `filtres` by the rows (sender, subject, then header filters, each in the order shown) and
     // writes the filters file and the settings file of `dossier` (nothing with an empty one).
     // A failed write is reported; the list stays replaced. Returns whether OK closed it.
-    bool Executer(ListeFiltres& filtres, const fs::path& dossier);
+    // With `base` (the list as last read from or written to the file), the file is written under
+    // the folder's lock with the counts another program added since then kept, and `base`
+    // follows.
+    bool Executer(ListeFiltres& filtres, const fs::path& dossier, ListeFiltres* base = nullptr);
 
     // The pieces of Executer.
     void Charger(const ListeFiltres& filtres);
@@ -49,7 +52,8 @@ public:
     // A filter from a message's row: the chooser, then the editor prefilled from the row; on OK
     // the record is appended to `filtres` and the filters file written at once. Returns whether
     // a filter was added.
-    bool NouveauDepuisMessage(const LigneMessage& ligne, ListeFiltres& filtres, const fs::path& dossier);
+    bool NouveauDepuisMessage(const LigneMessage& ligne, ListeFiltres& filtres, const fs::path& dossier,
+                              ListeFiltres* base = nullptr);
 
     // The buttons, acting on the current tab's list.
     void BAjouterClick();
@@ -83,6 +87,8 @@ private:
     QTreeWidgetItem* AjouterLigne(int genre, const TFiltre& f);
     void MajObsoletes();
     void Vider();
+    // Writes the filters file and reports a failure.
+    void Sauver(ListeFiltres& filtres, const fs::path& dossier, ListeFiltres* base, QWidget* parent);
 
     TConfig& config_;
     BoitesMessage& boites_;

@@ -623,7 +623,7 @@ void TFMain::Filtres1Click()
 {
     // The manager replaces the whole list: a file that could not be read at start-up may then be
     // written again.
-    if (GestionnaireFiltres().Executer(filtres_, dossier_)) filtresIllisibles_ = false;
+    if (GestionnaireFiltres().Executer(filtres_, dossier_, &filtresLus_)) filtresIllisibles_ = false;
 }
 
 void TFMain::AjouterFiltre1Click()
@@ -632,7 +632,7 @@ void TFMain::AjouterFiltre1Click()
     if (ligne < 0 || static_cast<std::size_t>(ligne) >= liste_.Nombre()) return;
     // A copy: a check may replace the rows while the dialogs are open.
     const LigneMessage copie = liste_[static_cast<std::size_t>(ligne)];
-    if (GestionnaireFiltres().NouveauDepuisMessage(copie, filtres_, dossier_)) filtresIllisibles_ = false;
+    if (GestionnaireFiltres().NouveauDepuisMessage(copie, filtres_, dossier_, &filtresLus_)) filtresIllisibles_ = false;
 }
 
 void TFMain::AjouterAuxAmis1Click()

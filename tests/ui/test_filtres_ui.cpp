@@ -8,6 +8,7 @@
 #include "ui/editeurs_filtre.h"
 #include "ui/liste_triable.h"
 #include "ui/tffiltres.h"
+#include "ui/tfmain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -235,6 +236,29 @@ private slots:
         QCOMPARE(r.size(), std::size_t(2));
         QCOMPARE(r[0].Compteur.Lire(), 3);
         QCOMPARE(r[1].Compteur.Lire(), 1);
+    }
+
+    void LesCompteursRemisAZeroRestentJustesALaSortie()
+    {
+        QTemporaryDir dossier;
+        QVERIFY(SauverFiltres(Chemin(dossier), {Filtre(FiltreSujet, CondContient, "promo", "", 5)}).ok);
+        std::deque<ReponseMessage> reponses{ReponseMessage::Oui};
+        std::vector<test::QuestionPosee> posees;
+        TFMain f;
+        f.DefinirBoites(std::make_unique<test::BoitesScriptees>(&reponses, &posees));
+        f.ChargerDonnees(Chemin(dossier));
+        test::QuandOuvert(QStringLiteral("TFFiltres"), [](QDialog& d) {
+            auto& m = static_cast<TFFiltres&>(d);
+            m.Onglets()->setCurrentIndex(FiltreSujet);
+            m.BRAZCptClick();
+            m.Bouton("BOK")->click();
+        });
+        f.Filtres1Click();
+        QCOMPARE(DecoderFiltres(Octets(Chemin(dossier) / "filtres.dat"))[0].Compteur.Lire(), 0);
+        // A check of this run decides one message; quitting writes its count, the reset kept.
+        f.Filtres()[0].Compteur = 1;
+        f.Quitter();
+        QCOMPARE(DecoderFiltres(Octets(Chemin(dossier) / "filtres.dat"))[0].Compteur.Lire(), 1);
     }
 
     void UnFiltreFaitDepuisUnMessageDecideCeMessage_data()
