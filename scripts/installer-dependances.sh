@@ -3,7 +3,7 @@
 # packages already present.
 set -euo pipefail
 paquets=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-translations-l10n libgl-dev
   libcrypto++-dev libssl-dev openssl
   libgtest-dev libgmock-dev googletest libbenchmark-dev
