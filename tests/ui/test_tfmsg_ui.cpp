@@ -5,8 +5,13 @@
 
 #include "crypto/chiffrement.h"
 #include "mail/corps.h"
+#include "support/banc_controle.h"
+#include "support/faux_serveur_pop3.h"
+#include "ui/commandes.h"
+#include "ui/tfmain.h"
 #include "ui/tfmsg.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -176,6 +181,42 @@ private slots:
         QCOMPARE(posees.size(), std::size_t(2));
         QVERIFY(posees[0].texte.rfind("Impossible d'enregistrer ", 0) == 0);
         QCOMPARE(posees[0].titre, Texte("Erreur"));
+    }
+
+    // F3 on the selected row: the message fetched from the server, shown in TFMsg, the row
+    // marked as previewed once the window closes.
+    void F3MontreLeMessageDeLaLigneSelectionnee()
+    {
+        const std::vector<std::string> entetes = {"From: anne@exemple.fr", "Subject: =?UTF-8?Q?R=C3=A9union?="};
+        std::vector<std::string> message = entetes;
+        for (const char* l : {"Content-Type: text/plain; charset=utf-8", "", "\xC3\x80 jeudi."}) message.push_back(l);
+        test::FauxServeurPop3 s;
+        s.Connexion("anne", "secret").Entete(1, entetes).TailleMessage(1, 120).Message(1, message).Quitter();
+        s.Demarrer();
+        TFMain w;
+        w.DefinirBoites(std::make_unique<test::BoitesScriptees>(&reponses, &posees));
+        LigneMessage l;
+        l.De = "anne@exemple.fr";
+        l.Taille = "120";
+        l.Resume.Numero = 1;
+        l.Resume.Entetes = entetes;
+        l.Resume.Compte = test::CompteTest("A", s.Port());
+        w.Liste().Ajouter(std::move(l));
+        w.DefinirComptes({test::CompteTest("A", s.Port())});
+        w.SelectionnerLigne(0);
+        QString objet, texte;
+        test::QuandOuvert(QStringLiteral("TFMsg"), [&](QDialog& d) {
+            auto& f = static_cast<TFMsg&>(d);
+            objet = f.EObjet()->text();
+            texte = f.MMsg()->toPlainText();
+            d.reject();
+        });
+        w.Actions().ApercuMessage1->trigger();
+        QVERIFY(s.AttendreFin());
+        QCOMPARE(objet, QString::fromUtf8("Réunion"));
+        QCOMPARE(texte, QString::fromUtf8("À jeudi."));
+        QVERIFY(w.Liste()[0].Apercu);
+        QVERIFY(posees.empty());
     }
 };
 
