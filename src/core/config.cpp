@@ -42,6 +42,7 @@ TConfig ConfigParDefaut()
     c.DeconnexionInternet = true;
     c.PasserTailleMax = true;
     c.ApercuPlainText = true;
+    c.DecodageModerne = true;
     c.FrequenceControleAuto = 30;
     c.NbLignesSvg = 100;
     c.ActionParDefaut = 0;
@@ -74,6 +75,7 @@ void LireConfig(const FichierIni& ini, TConfig& c, const EnvironnementConfig& en
     c.AllowSavePJ = ini.LireBooleen(M, "AllowSavePJ", d.AllowSavePJ);
     c.DoubleClicEditer = ini.LireBooleen(G, "DoubleClicEditer", d.DoubleClicEditer);
     c.ApercuPlainText = ini.LireBooleen(M, "ApercuPlainText", d.ApercuPlainText);
+    c.DecodageModerne = ini.LireBooleen(M, "DecodageModerne", d.DecodageModerne);
 
     c.FrequenceControleAuto = ini.LireEntier(G, kFrequence, d.FrequenceControleAuto);
     if (c.FrequenceControleAuto < 1 || c.FrequenceControleAuto > 120) c.FrequenceControleAuto = 30;
@@ -123,6 +125,7 @@ void EcrireConfig(const TConfig& c, FichierIni& ini)
     ini.EcrireBooleen(M, "ApercuPlainText", c.ApercuPlainText);
     ini.EcrireEntier(M, "TaillePasserMessage", c.TaillePasserMessage);
     ini.EcrireEntier(M, "NbLignesSvg", c.NbLignesSvg);
+    ini.EcrireBooleen(M, "DecodageModerne", c.DecodageModerne);
     ini.EcrireBooleen(G, "DeconnexionInternet", c.DeconnexionInternet);
     ini.EcrireBooleen(G, kControleAuto, c.ControleAuto);
     ini.EcrireEntier(G, kFrequence, c.FrequenceControleAuto);

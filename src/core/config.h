@@ -45,6 +45,7 @@ struct TConfig {
     bool AllowSavePJ = false;           // Messages, 0
     bool DoubleClicEditer = false;      // Général, 0
     bool ApercuPlainText = false;       // Messages, 1
+    bool DecodageModerne = false;       // "DecodageModerne", Messages, 1: headers decoded as today's mail readers do (UTF-8)
     std::int32_t FrequenceControleAuto = 0;  // "FréquenceContrôleAuto", Général, 30 minutes, 1..120
     std::int32_t NbLignesSvg = 0;            // Messages, 100, at most 1500
     std::int32_t ActionParDefaut = 0;        // "ActionParDéfaut", Filtrage, 0..2

@@ -85,7 +85,10 @@ bool ValeursEntete(const TFiltre& f, const TIdMessage& m, const FonctionTexteDat
     case 1: AjouterAdresses(m.CCList, valeurs); break;
     case 2: valeurs.push_back(m.ContentTransferEncoding); break;
     case 3: valeurs.push_back(m.ContentType); break;
-    case 4: valeurs.push_back(texteDate ? texteDate(m.Date) : TexteDate(m.Date)); break;
+    case 4:
+        // The text the list shows: empty for a date that could not be read.
+        valeurs.push_back(!m.DateLisible ? Texte() : texteDate ? texteDate(m.Date) : TexteDate(m.Date));
+        break;
     case 5: valeurs.push_back(m.From.Address); break;
     case 6: valeurs.push_back(m.MsgId); break;
     case 7: valeurs.push_back(m.Organization); break;

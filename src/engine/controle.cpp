@@ -406,6 +406,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
         fenetre_.TexteStatut(0, "R\xE9" "ception de l'ent\xEAte du message n\xB0 " + std::to_string(n) + " / " +
                                     std::to_string(nombre));
         message_.Clear();
+        message_.DecodageModerne = d_.config.DecodageModerne;
         // A header block that cannot be read is one message's fault, not the session's: it is
         // listed as it came, and the next message follows.
         Texte illisible;
@@ -442,7 +443,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
                        : !LireValeurEntete(message_.Headers, "From").empty() ? LireValeurEntete(message_.Headers, "From")
                                                                              : LireValeurEntete(message_.Headers, "Sender");
             ligne.Sujet = !message_.Subject.empty() ? message_.Subject : LireValeurEntete(message_.Headers, "Subject");
-            ligne.Date = TexteDate(0);
+            ligne.Date = Texte();  // no date read: an empty cell, never the origin of the calendar
             ligne.Taille = std::to_string(taille);
             ligne.Resume.Numero = ++compteur;
             // Some parse failures already say that the header is unreadable.
@@ -462,7 +463,8 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
             FiltrerMessage(message_, d_.filtres, d_.amis, options, resultat, texteDate);
 
         const Texte de = TexteAdresse(message_.From);
-        const Texte date = TexteDate(message_.Date);
+        // A date that could not be read shows empty, never as the origin of the calendar.
+        const Texte date = message_.DateLisible ? TexteDate(message_.Date) : Texte();
         if (resultat.Verdict == ActionEffacer) {
             // The journal line only once the server took the DELE (a refused one deleted nothing),
             // and written only once QUIT commits it.

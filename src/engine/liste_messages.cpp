@@ -121,7 +121,10 @@ int LVMsgCompare(const LigneMessage& l1, const LigneMessage& l2, ColonneTri colo
     case ColonneTri::Sujet: return ComparerMajuscules(a.Sujet, b.Sujet);
     case ColonneTri::Date: {
         double da = 0, db = 0;
-        if (!lireDate || !lireDate(a.Date, da) || !lireDate(b.Date, db)) return 0;
+        if (!lireDate) return 0;
+        const bool la = lireDate(a.Date, da), lb = lireDate(b.Date, db);
+        // A date that cannot be read (an empty cell) sorts before every readable one.
+        if (!la || !lb) return la == lb ? 0 : (la ? 1 : -1);
         return da < db ? -1 : (da > db ? 1 : 0);
     }
     case ColonneTri::Taille: {

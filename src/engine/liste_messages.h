@@ -66,7 +66,7 @@ private:
 
 // The order of the list. In the by-account mode, by server then user name (bytes,
 // case-sensitive); otherwise by the sort column: "De" byte order, "Sujet" with ASCII letters
-// folded, "Date" by the date read back from its text (`lireDate`; 0 when one cannot be read),
+// folded, "Date" by the date read back from its text (`lireDate`; a text that cannot be read sorts first),
 // "Taille" by value. A descending sort swaps the two rows.
 int LVMsgCompare(const LigneMessage& l1, const LigneMessage& l2, ColonneTri colonne, bool ascendant, bool parCompte,
                  const std::function<bool(const Texte&, double&)>& lireDate);

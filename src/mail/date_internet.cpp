@@ -108,6 +108,69 @@ std::optional<TDateHeure> LireDateHeure(std::string_view s, std::string_view& zo
     return d;
 }
 
+// The shapes that RFC 5322 allows beside the usual one, brought back to it: comments dropped,
+// folding blanks made single blanks, a blank after the comma of the day name ("Mon,01 Jan"),
+// none around the colons of the time ("10 : 20").
+std::string Normaliser(std::string_view t)
+{
+    std::string r;
+    r.reserve(t.size() + 4);
+    int profondeur = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        char c = t[i];
+        if (profondeur > 0) {
+            if (c == '\\') ++i;
+            else if (c == '(') ++profondeur;
+            else if (c == ')' && --profondeur == 0) r += ' ';
+            continue;
+        }
+        if (c == '(') {
+            ++profondeur;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) <= 32) c = ' ';
+        if (c == ' ' && (r.empty() || r.back() == ' ' || r.back() == ':')) continue;
+        if ((c == ',' || c == ':') && !r.empty() && r.back() == ' ') r.pop_back();
+        r += c;
+        if (c == ',') r += ' ';
+    }
+    return std::string(Rogner(r));
+}
+
+// The offset in minutes east of UTC of an obsolete zone name (RFC 5322: UT, GMT, the North
+// American names; the military letters carry no reliable meaning and count as UTC).
+std::optional<int> ZoneNommee(std::string_view zone)
+{
+    struct Nom {
+        std::string_view nom;
+        int heures;
+    };
+    static constexpr Nom kNoms[] = {{"UT", 0},   {"GMT", 0},  {"EST", -5}, {"EDT", -4}, {"CST", -6},
+                                    {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}};
+    zone = zone.substr(0, zone.find_first_of(" \t("));
+    for (const Nom& n : kNoms)
+        if (EgalSansCasse(zone, n.nom)) return n.heures * 60;
+    if (zone.size() == 1 && ((zone[0] >= 'A' && zone[0] <= 'Z') || (zone[0] >= 'a' && zone[0] <= 'z'))) return 0;
+    return std::nullopt;
+}
+
+// The date-time written with its zone text, as local time: a sign and four digits are the
+// offset from UTC; anything else counts as UTC.
+TDateHeure AvecZone(TDateHeure d, std::string_view zone)
+{
+    zone = Rogner(zone);
+    if (zone.size() >= 5 && (zone[0] == '+' || zone[0] == '-')) {
+        bool chiffres = true;
+        for (std::size_t i = 1; i < 5; ++i) chiffres = chiffres && zone[i] >= '0' && zone[i] <= '9';
+        if (chiffres) {
+            const int minutes = ((zone[1] - '0') * 10 + (zone[2] - '0')) * 60 + (zone[3] - '0') * 10 + (zone[4] - '0');
+            d += (zone[0] == '+' ? -minutes : minutes) / 1440.0;
+        }
+    }
+    // The local offset in force at that instant, summer time included.
+    return d + DecalageLocalMinutes(d) / 1440.0;
+}
+
 }  // namespace
 
 TDateHeure DateInternet(std::string_view texte)
@@ -122,17 +185,33 @@ TDateHeure DateInternet(std::string_view texte)
         else
             zone = {};
     }
-    zone = Rogner(zone);
-    if (zone.size() >= 5 && (zone[0] == '+' || zone[0] == '-')) {
-        bool chiffres = true;
-        for (std::size_t i = 1; i < 5; ++i) chiffres = chiffres && zone[i] >= '0' && zone[i] <= '9';
-        if (chiffres) {
-            const int minutes = ((zone[1] - '0') * 10 + (zone[2] - '0')) * 60 + (zone[3] - '0') * 10 + (zone[4] - '0');
-            d += (zone[0] == '+' ? -minutes : minutes) / 1440.0;
-        }
+    return AvecZone(d, zone);
+}
+
+bool LireDateInternet(std::string_view texte, TDateHeure& resultat)
+{
+    const std::string_view t = Rogner(texte);
+    std::string_view zone;
+    std::optional<TDateHeure> lue;
+    std::string normalise;
+    if (!t.empty()) lue = LireDateHeure(t, zone);
+    if (!lue && !t.empty()) {
+        // What the usual reading leaves unreadable may still be a valid date of another shape.
+        normalise = Normaliser(t);
+        zone = {};
+        if (!normalise.empty()) lue = LireDateHeure(normalise, zone);
     }
-    // The local offset in force at that instant, summer time included.
-    return d + DecalageLocalMinutes(d) / 1440.0;
+    if (!lue) {
+        resultat = AvecZone(0, {});
+        return false;
+    }
+    if (const std::optional<int> nommee = ZoneNommee(Normaliser(zone))) {
+        const TDateHeure utc = *lue - *nommee / 1440.0;
+        resultat = utc + DecalageLocalMinutes(utc) / 1440.0;
+    } else {
+        resultat = AvecZone(*lue, zone);
+    }
+    return true;
 }
 
 }  // namespace vaskor

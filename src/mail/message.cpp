@@ -24,7 +24,9 @@ Texte CharSetDe(std::string_view contentType)
 
 void TIdMessage::Clear()
 {
+    const bool moderne = DecodageModerne;
     *this = TIdMessage();
+    DecodageModerne = moderne;
 }
 
 void TIdMessage::AnalyserEntetes()
@@ -36,19 +38,21 @@ void TIdMessage::AnalyserEntetes()
     CharSet = CharSetDe(ContentType);
     ContentTransferEncoding = valeur("Content-Transfer-Encoding");
     ContentDisposition = valeur("Content-Disposition");
-    Subject = DecoderEntete(valeur("Subject"));
-    From = AnalyserAdresse(DecoderEntete(valeur("From")));
+    const bool m = DecodageModerne;
+    Subject = DecoderEntete(valeur("Subject"), m);
+    From = AnalyserAdresse(DecoderEntete(valeur("From"), m));
     MsgId = valeur("Message-Id");
     NewsGroups = valeur("Newsgroups");
-    Recipients = AnalyserListeAdresses(DecoderEntete(valeur("To")));
-    CCList = AnalyserListeAdresses(DecoderEntete(valeur("Cc")));
+    Recipients = AnalyserListeAdresses(DecoderEntete(valeur("To"), m));
+    CCList = AnalyserListeAdresses(DecoderEntete(valeur("Cc"), m));
     Organization = valeur("Organization");
     ReceiptRecipient = AnalyserAdresse(valeur("Disposition-Notification-To"));
     if (TexteAdresse(ReceiptRecipient).empty()) ReceiptRecipient = AnalyserAdresse(valeur("Return-Receipt-To"));
     References = valeur("References");
     ReplyTo = AnalyserListeAdresses(valeur("Reply-To"));
-    Date = DateInternet(valeur("Date"));
-    Sender = AnalyserAdresse(valeur("Sender"));
+    DateLisible = LireDateInternet(valeur("Date"), Date);
+    // The list shows the Sender when the From is empty: decoded like the From in the modern way.
+    Sender = AnalyserAdresse(m ? DecoderEnteteModerne(valeur("Sender")) : valeur("Sender"));
     Priority = valeur("Priority");
     if (Priority.empty()) Priority = valeur("X-Priority");
 }

@@ -35,8 +35,19 @@ Texte LireValeurEntete(const ListeEntetes& entetes, std::string_view nom);
 void LireValeurEntete(const ListeEntetes& entetes, std::string_view nom, std::vector<Texte>& cible);
 // Decodes the encoded words of charsets ISO-* and WINDOWS-*. Throws Echec for a bad Q escape.
 Texte DecoderEntete(std::string_view texte);
+// Decodes as today's mail readers do: encoded words of every charset the system knows (UTF-8
+// above all), blanks between adjacent encoded words dropped, raw 8-bit bytes that form valid
+// UTF-8 read as UTF-8; characters that code page 1252 lacks become "?". Never throws.
+Texte DecoderEnteteModerne(std::string_view texte);
+// One of the two above.
+Texte DecoderEntete(std::string_view texte, bool moderne);
 // A date header as a local date-time.
 TDateHeure DateInternet(std::string_view texte);
+// The program's reading of a date header: every date DateInternet reads keeps its value (except
+// that the zone names UT, GMT, EST ... PDT give their offsets), and the other shapes that RFC
+// 5322 allows are read too. False when the text holds no date: `d` then gets what DateInternet
+// gives, and the date is shown empty.
+bool LireDateInternet(std::string_view texte, TDateHeure& d);
 
 // The header lines of a raw message or header block, as a TOP fetch would append them: lines end
 // at LF (a CR before it is removed) and the block ends at the first empty line.
@@ -49,6 +60,8 @@ public:
     TElementAdresse Sender;
     Texte Subject;
     TDateHeure Date = 0;
+    // Set by the parse: false when no date could be read (shown empty, sorted first).
+    bool DateLisible = true;
     Texte ContentType, CharSet, ContentTransferEncoding, ContentDisposition;
     Texte MsgId, Organization, References, NewsGroups, Priority;
     std::vector<TElementAdresse> Recipients, CCList, ReplyTo;
@@ -61,6 +74,8 @@ public:
     // and the MIME parts in message order.
     std::vector<Texte> Body;
     std::vector<TPartie> MessageParts;
+    // Which decoding the parse applies to the decoded headers (DecoderEntete); kept by Clear.
+    bool DecodageModerne = false;
 
     // Empties every field, the raw header list included.
     void Clear();

@@ -37,6 +37,7 @@ TEST(Config, AMissingFileGivesEveryDefault)
     EXPECT_TRUE(c.FiltresExpActif && c.FiltresSujetActif && c.FiltresEnteteActif);
     EXPECT_FALSE(c.ControlerAuLancement || c.QueLesMailsDesAmis || c.AutoRun || c.MasquerAuLancement);
     EXPECT_TRUE(c.JouerSons && c.SonsParDef && c.DeconnexionInternet && c.PasserTailleMax && c.ApercuPlainText);
+    EXPECT_TRUE(c.DecodageModerne);
     EXPECT_FALSE(c.ControlerA || c.ControleAuto || c.AllowSavePJ || c.DoubleClicEditer);
     EXPECT_EQ(c.FrequenceControleAuto, 30);
     EXPECT_EQ(c.NbLignesSvg, 100);
@@ -80,6 +81,7 @@ TEST(Config, AFileWrittenByTheOtherProgramLoadsEveryField)
                      "ApercuPlainText=0\r\n"
                      "TaillePasserMessage=1500\r\n"
                      "NbLignesSvg=250\r\n"
+                     "DecodageModerne=0\r\n"
                      "[Sons]\r\n"
                      "SonsParDef=0\r\n"
                      "MsgOK=" + son + "\r\n"
@@ -93,6 +95,7 @@ TEST(Config, AFileWrittenByTheOtherProgramLoadsEveryField)
     EXPECT_TRUE(c.ControlerAuLancement && c.DoubleClicEditer && c.ControlerA && c.AutoRun && c.MasquerAuLancement);
     EXPECT_TRUE(c.ControleAuto && c.QueLesMailsDesAmis && c.AllowSavePJ);
     EXPECT_FALSE(c.JouerSons || c.DeconnexionInternet || c.SonsParDef || c.PasserTailleMax || c.ApercuPlainText);
+    EXPECT_FALSE(c.DecodageModerne);
     EXPECT_FALSE(c.FiltresExpActif || c.FiltresSujetActif || c.FiltresEnteteActif);
     EXPECT_EQ(c.HeureCtrl, "07:45");
     EXPECT_EQ(c.FrequenceControleAuto, 45);
@@ -211,6 +214,7 @@ TEST(Config, AFirstSaveWritesEverySectionInOrder)
                              "ApercuPlainText=1\r\n"
                              "TaillePasserMessage=300\r\n"
                              "NbLignesSvg=100\r\n"
+                             "DecodageModerne=1\r\n"
                              "\r\n"
                              "[Sons]\r\n"
                              "SonsParDef=1\r\n"

@@ -24,9 +24,12 @@ protected:
         ::setenv("TZ", "UTC", 1);
     }
 
-    int Scan(const std::string& user, const std::string& motDePasse, std::string& sortie, std::string& erreurs)
+    // The expectations follow the decoding of the Part's rules (the setting off).
+    int Scan(const std::string& user, const std::string& motDePasse, std::string& sortie, std::string& erreurs,
+             const char* decodage = "0")
     {
-        return LancerCli("scan " + lab_.ArgumentsCompte(user), motDePasse + "\n", sortie, &erreurs);
+        return LancerCli("scan --decodage-moderne " + std::string(decodage) + " " + lab_.ArgumentsCompte(user),
+                         motDePasse + "\n", sortie, &erreurs);
     }
 
     LabDovecot lab_;
@@ -67,6 +70,21 @@ TEST_F(ScanDovecot, SeveralHundredMessagesGiveTheServersCountAndSizesAndEveryHea
             EXPECT_EQ(c[3], m.sujet);
             EXPECT_EQ(c[4], m.date);
         }
+    }
+
+    // Decoded as today's readers do: no UTF-8 word is left, and the dates are the same.
+    ASSERT_EQ(Scan("anne", lab_.MotDePasse("anne"), sortie, erreurs, "1"), 0) << erreurs;
+    const auto modernes = LignesDe(sortie);
+    ASSERT_EQ(modernes.size(), size_t(nombre) + 1);
+    for (long n = 1; n <= nombre; ++n) {
+        const auto c = DecouperChamps(modernes[size_t(n)], '\t');
+        ASSERT_EQ(c.size(), 5u) << modernes[size_t(n)];
+        for (const std::string& t : {c[2], c[3]}) {
+            std::string m = t;
+            for (char& ch : m) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+            EXPECT_EQ(m.find("=?UTF-8?"), std::string::npos) << t;
+        }
+        EXPECT_EQ(c[4], attendus.at(serveur.identifiants[size_t(n)]).date);
     }
 }
 

@@ -87,3 +87,37 @@ TEST(DateInternet, LongOrOddTextsEndQuickly)
     EXPECT_EQ(FormaterIso(DateInternet(blancs)), "1900-09-07 01:00:00");
     EXPECT_EQ(FormaterIso(DateInternet("7 Sep 2004 99999999999999999999:1:1")), "2004-09-07 00:01:01");
 }
+
+TEST(LireDateInternet, ReadsEveryShapeThatRfc5322AllowsAndKeepsWhatTheUsualReadingGives)
+{
+    test::ZoneLocale utc("UTC0");
+    struct Cas {
+        const char* texte;
+        const char* attendu;  // nullptr: no date
+    };
+    const Cas cas[] = {
+        {"Mon,01 Jan 2024 00:17:23 +0000", "2024-01-01 00:17:23"},
+        {"Mon ,  1 Jan 2024 00:17 +0100", "2023-12-31 23:17:00"},
+        {"Mon,\t1\tJan\t2024\t10 : 20 : 30\t-0100", "2024-01-01 11:20:30"},
+        {"(envoi) Mon, 1 (jour) Jan 2024 10:20:30 (heure) +0200", "2024-01-01 08:20:30"},
+        {"7 Sep 04 10:20:30 EST", "2004-09-07 15:20:30"},
+        {"Tue, 7 Sep 2004 10:20:30 pdt", "2004-09-07 17:20:30"},
+        {"Tue, 7 Sep 2004 10:20:30 UT", "2004-09-07 10:20:30"},
+        {"Tue, 7 Sep 2004 10:20:30 Z", "2004-09-07 10:20:30"},
+        // What the usual reading gives stays.
+        {"Tue, 7 Sep 2004 10:20:30 +0200", "2004-09-07 08:20:30"},
+        {"7-Sep-2004 10:20:30 -0459", "2004-09-07 15:19:30"},
+        {"xx Sep 2004 10:20:30 +0000", "2004-09-01 10:20:30"},
+        {"", nullptr},
+        {"n'importe quoi", nullptr},
+        {"29 Feb 2005 10:00:00 +0000", nullptr},
+        {"Mon,", nullptr},
+        {"(((", nullptr},
+    };
+    for (const Cas& c : cas) {
+        TDateHeure d = -1;
+        const bool lue = LireDateInternet(c.texte, d);
+        EXPECT_EQ(lue, c.attendu != nullptr) << c.texte;
+        EXPECT_EQ(FormaterIso(d), c.attendu ? c.attendu : "1899-12-30 00:00:00") << c.texte;
+    }
+}

@@ -84,7 +84,36 @@ TEST(DecoderEntete, DecodesIsoAndWindowsWordsAndLeavesEveryOtherCharsetAsItIs)
         {"=?ISO-2022-JP?Q?x=1B$B0!$\"!!=5F!=1B(By?=", "x\x88\x9F\x82\xA0\x81\x40\xE0\x40y"},
         {"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", "\x83\x65\x83\x58\x83\x67"},
     };
-    for (const Cas& c : cas) EXPECT_EQ(DecoderEntete(c.entree), c.attendu) << c.entree;
+    for (const Cas& c : cas) {
+        EXPECT_EQ(DecoderEntete(c.entree), c.attendu) << c.entree;
+        EXPECT_EQ(DecoderEntete(c.entree, false), c.attendu) << c.entree;  // the setting off
+    }
+}
+
+TEST(DecoderEntete, TheModernDecodingReadsEveryKnownCharsetAndRawUtf8)
+{
+    struct Cas {
+        const char* entree;
+        std::string attendu;
+    };
+    const Cas cas[] = {
+        {"=?UTF-8?Q?caf=C3=A9?=", "caf\xE9"},
+        {"=?utf-8?b?Y2Fmw6k=?=", "caf\xE9"},
+        {"=?ISO-8859-15?Q?=BDuvres?=", "\x9Cuvres"},  // "œ", not the code page 1252 "½"
+        {"120 =?ISO-8859-15?Q?=A4?=", "120 \x80"},
+        {"b=?windows-1252?Q?=9C?= =?windows-1252?Q?uf?=", "b\x9Cuf"},  // blanks between words go
+        {"=?UTF-8?Q?a?=\t =?ISO-8859-1?Q?=E9?= fin", "a\xE9 fin"},
+        {"=?UTF-8?Q?=C3?= =?UTF-8?Q?=A9t=C3=A9?=", "\xE9t\xE9"},  // a character cut between two words
+        {"=?UTF-8?Q?=E2=82=AC_=E4=B8=AD_=FF?=", "\x80 ? ?"},      // lacking or invalid: "?"
+        {"=?UTF-8*fr?Q?oui?=", "oui"},
+        {"=?KOI8-R?B?8NLJ18XU?=", "??????"},
+        {"Soci\xC3\xA9t\xC3\xA9 caf\xE9", "Soci\xE9t\xE9 caf\xE9"},  // raw UTF-8 read, a stray byte kept
+        {"=?UTF-8?Q?=ZZ?=", "=ZZ"},  // never unreadable
+        {"=?x-inconnu?Q?abc?= =?UTF-8?Q?a b?=", "=?x-inconnu?Q?abc?= =?UTF-8?Q?a b?="},
+        {"=?ISO-8859-1?Q?a=00b?=", "ab"},
+        {"sans mot", "sans mot"},
+    };
+    for (const Cas& c : cas) EXPECT_EQ(DecoderEntete(c.entree, true), c.attendu) << c.entree;
 }
 
 TEST(DecoderEntete, AQEscapeThatIsNotHexadecimalMakesTheHeaderUnreadable)

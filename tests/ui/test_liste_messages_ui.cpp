@@ -189,15 +189,22 @@ private slots:
 
     void UneDateIlisibleCompteCommeEgaleEtLeTriVaJusquAuBout()
     {
+        // An empty date (none could be read from the header) sorts before every readable one.
         ListeMessages liste;
         liste.Ajouter(Ligne("a", "S", EncoderDate(2001, 1, 1)));
         LigneMessage illisible = Ligne("x");
         illisible.Date = "pas une date";
         liste.Ajouter(illisible);
         liste.Ajouter(Ligne("b", "S", EncoderDate(2002, 1, 1)));
+        LigneMessage vide = Ligne("y");
+        vide.Date.clear();
+        liste.Ajouter(vide);
         TriListe tri;
         tri.ClicColonne(liste, 2);
-        QCOMPARE(liste.Nombre(), std::size_t(3));
+        QCOMPARE(liste.Nombre(), std::size_t(4));
+        QCOMPARE(Colonne(liste, 0), (Textes{"b", "a", "x", "y"}));  // newest first
+        tri.ClicColonne(liste, 2);
+        QCOMPARE(Colonne(liste, 0), (Textes{"x", "y", "a", "b"}));
     }
 
     void LesTaillesSeComparentCommeDesNombres()

@@ -69,7 +69,7 @@ Texte SansSautsDeLigne(Texte t)
 }
 
 EnregistrementAide aide({"check",
-                         "check [--account DESCRIPTION] [--auto] [--quiet] [--data DOSSIER]",
+                         "check [--account DESCRIPTION] [--auto] [--quiet] [--decodage-moderne 0|1] [--data DOSSIER]",
                          "Le contrôle de Vaskor, sans fenêtre : messages classés, ceux que les filtres effacent\n"
                          "supprimés dans la même session, journal complété, compteurs des filtres gardés.\n"
                          "Une ligne par message listé : numéro, marqué 0/1, expéditeur, sujet, date, taille,\n"
@@ -80,7 +80,7 @@ EnregistrementAide aide({"check",
                          {{"--account", "DESCRIPTION", "ne contrôle que ce compte"},
                           {"--auto", nullptr, "ne contrôle que les comptes du contrôle automatique, sans message"},
                           {"--quiet", nullptr, "n'affiche que les suppressions et les échecs (pour cron)"},
-                          OptionData}});
+                          OptionDecodageModerne, OptionData}});
 
 int Usage(Contexte&, const Texte& erreur)
 {
@@ -139,6 +139,8 @@ int Check(Contexte& c)
     JournalEnAttente journal;
     ListeMessages liste;
     if (!comptes.erreurSecurites.empty()) c.EcrireErreur(comptes.erreurSecurites + "\n");
+    // For this run only: the settings are not saved here.
+    config.DecodageModerne = DecodageModerne(a, [&config] { return config.DecodageModerne; });
     Controleur controle(fenetre, client, {comptes.comptes, filtres, amis, config, journal, liste, &comptes.securites});
     controle.Dossier = dossier;
     std::vector<Texte> supprimes;
@@ -172,7 +174,9 @@ int Check(Contexte& c)
         const LigneMessage& l = liste[i];
         c.Ecrire(std::to_string(l.Resume.Numero) + "\t" + (l.Marque ? "1" : "0") + "\t" + SansSautsDeLigne(l.De) +
                  "\t" + SansSautsDeLigne(l.Sujet) + "\t" + DateIso(l.Date) + "\t" + l.Taille + "\t" +
-                 SansSautsDeLigne(l.Resume.Raison) + "\t" + quand + "\t" +
+                 // What decided: the classification's reason for a marked row, nothing for an
+                 // accepted one (the summary's reason is what a later user deletion would journal).
+                 (l.Marque ? SansSautsDeLigne(l.Resume.Raison) : Texte()) + "\t" + quand + "\t" +
                  SansSautsDeLigne(l.Resume.Compte.Description.Lire()) + "\n");
     }
     // Every line the servers committed, written or not. A journal line already ends with a TAB.

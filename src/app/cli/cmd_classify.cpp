@@ -24,7 +24,7 @@ cli::EnregistrementAide aide({"classify",
                               "2 effacer), \"Raison: ...\" pour 1 et 2, \"Filtre: i\" quand un filtre a décidé.",
                               {{"--size", "N", "taille du message en octets, pour la limite de taille"},
                                {"--write-counters", nullptr, "enregistre le compteur du filtre qui a décidé"},
-                               cli::OptionData}});
+                               cli::OptionDecodageModerne, cli::OptionData}});
 
 int Usage(cli::Contexte&, const Texte& erreur)
 {
@@ -52,9 +52,11 @@ int Classer(cli::Contexte& c)
         }
     }
 
+    const bool moderne = cli::DecodageModerne(a, [&config] { return config.DecodageModerne; });
     const std::optional<ListeEntetes> lignes = LireBlocEntete(c, a.positionnels[0]);
     if (!lignes) return 1;
     TIdMessage m;
+    m.DecodageModerne = moderne;
     m.Headers = *lignes;
     try {
         m.AnalyserEntetes();

@@ -30,13 +30,14 @@ Texte Liste(const std::vector<TElementAdresse>& l)
     return r;
 }
 
-cli::EnregistrementAide aide({"headers", "headers FICHIER",
+cli::EnregistrementAide aide({"headers", "headers FICHIER [--decodage-moderne 0|1] [--data DOSSIER]",
                               "Analyse l'entête d'un message brut (FICHIER, - pour l'entrée standard) comme le ferait\n"
                               "un contrôle, et affiche From, From-Address, From-Name, Sender, Subject, Date\n"
                               "(AAAA-MM-JJ HH:MM:SS, heure locale), To, Cc, Reply-To, Content-Type, CharSet,\n"
                               "Content-Transfer-Encoding, Message-Id, Organization. Un entête illisible affiche\n"
-                              "\"Error: ...\" ; statut 2.",
-                              {}});
+                              "\"Error: ...\" ; statut 2. Les octets du fichier sont ceux du message, sans conversion ;\n"
+                              "une date illisible s'affiche vide.",
+                              {cli::OptionDecodageModerne, cli::OptionData}});
 
 int Entetes(cli::Contexte& c)
 {
@@ -45,9 +46,11 @@ int Entetes(cli::Contexte& c)
         throw cli::ErreurCommande{a.erreur.empty() ? Texte("il faut un FICHIER (- pour l'entr\xE9" "e standard).")
                                                    : a.erreur,
                                   cli::StatutUsage};
+    const bool moderne = cli::DecodageModerne(a, [&a] { return cli::DecodageModerneDuDossier(cli::DossierDonnees(a)); });
     const std::optional<ListeEntetes> lignes = cli::LireBlocEntete(c, a.positionnels[0]);
     if (!lignes) return 1;
     TIdMessage m;
+    m.DecodageModerne = moderne;
     m.Headers = *lignes;
     try {
         m.AnalyserEntetes();
@@ -64,7 +67,7 @@ int Entetes(cli::Contexte& c)
     ligne("From-Name", m.From.Name);
     ligne("Sender", TexteAdresse(m.Sender));
     ligne("Subject", m.Subject);
-    ligne("Date", FormaterIso(m.Date));
+    ligne("Date", m.DateLisible ? FormaterIso(m.Date) : Texte());
     ligne("To", Liste(m.Recipients));
     ligne("Cc", Liste(m.CCList));
     ligne("Reply-To", Liste(m.ReplyTo));

@@ -4,6 +4,7 @@
 #include "cli/commande.h"
 #include "core/compte.h"
 #include "crypto/fichier_comptes.h"
+#include "mail/commandes_en_vol.h"
 #include "mail/echec.h"
 #include "mail/message.h"
 #include "mail/pop3.h"
@@ -19,7 +20,7 @@
 namespace vaskor::cli {
 
 // The scan of one account, whatever gave it (the command line now; the accounts file too).
-int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite);
+int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite, bool decodageModerne);
 
 namespace {
 
@@ -43,8 +44,8 @@ std::optional<Texte> PremiereLigne(const Texte& nom)
 }
 
 EnregistrementAide aide({"scan",
-                         "scan --host H [--port P] [--tls|--starttls] --user U [--password-file F]\n"
-                         "scan --account DESCRIPTION [--data DOSSIER]",
+                         "scan --host H [--port P] [--tls|--starttls] --user U [--password-file F] [--decodage-moderne 0|1]\n"
+                         "scan --account DESCRIPTION [--decodage-moderne 0|1] [--data DOSSIER]",
                          "Se connecte à une boîte POP3 et liste ses messages sans les télécharger : d'abord\n"
                          "\"nombre<TAB>taille totale\", puis par message : numéro, taille, expéditeur, sujet, date\n"
                          "(AAAA-MM-JJ HH:MM:SS, heure locale). Le mot de passe est demandé sans écho sur un\n"
@@ -56,7 +57,7 @@ EnregistrementAide aide({"scan",
                           {"--user", "U", "nom d'utilisateur"},
                           {"--password-file", "F", "lit le mot de passe sur la première ligne de F"},
                           {"--account", "DESCRIPTION", "prend serveur, port, sécurité, utilisateur et mot de passe du compte"},
-                          OptionData}});
+                          OptionDecodageModerne, OptionData}});
 
 int Usage(Contexte&, const Texte& message)
 {
@@ -131,19 +132,20 @@ int Scan(Contexte& c)
             c.EcrireErreur(erreur + "\n");
             return 1;
         }
-        return Scanner(c, compte, securite);
+        return Scanner(c, compte, securite, DecodageModerne(a, [&a] { return DecodageModerneDuDossier(DossierDonnees(a)); }));
     }
     const Texte erreur = CompteDepuisArguments(c, a, compte);
     if (!erreur.empty()) return Usage(c, erreur);
     securite.mode = a.A("--tls") ? ModeSecurite::Tls : a.A("--starttls") ? ModeSecurite::StartTls : ModeSecurite::Aucune;
-    return Scanner(c, compte, securite);
+    return Scanner(c, compte, securite,
+                   DecodageModerne(a, [&a] { return DecodageModerneDuDossier(DossierDonnees(a)); }));
 }
 
 }  // namespace
 
 // The scan of one account; prints "count<TAB>total size", then per message n, size, sender,
 // subject and date, TAB-separated. A failure prints its text on standard error: status 1.
-int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite)
+int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite, bool decodageModerne)
 {
     TIdPOP3 pop(CreerTransportTls);
     PreparerClient(pop, compte, nullptr);
@@ -155,21 +157,26 @@ int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite)
         const std::int64_t taille = pop.TotalMailboxSize();
         c.Ecrire(std::to_string(nombre) + "\t" + std::to_string(taille) + "\n");
         TIdMessage m;
+        m.DecodageModerne = decodageModerne;
         Texte ligne;
+        // The commands of the next messages go out ahead when the server allows it.
+        CommandesEnVol commandes(pop, nombre, nombre >= 2 && pop.Pipelining());
         for (int n = 1; n <= nombre; ++n) {
             m.Clear();
-            pop.FetchHeaderBlock(n, m);
-            const std::int64_t t = pop.QueryMessageSize(n);
+            commandes.Entete(n, m.Headers);
+            m.AnalyserEntetes();
+            const std::int64_t t = commandes.Taille(n);
             Texte de = TexteAdresse(m.From);
             if (de.empty()) de = TexteAdresse(m.Sender);
             ligne = std::to_string(n);
             AjouterChamp(ligne, std::to_string(t));
             AjouterChamp(ligne, de);
             AjouterChamp(ligne, m.Subject);
-            AjouterChamp(ligne, FormaterIso(m.Date));
+            AjouterChamp(ligne, m.DateLisible ? FormaterIso(m.Date) : Texte());
             ligne += '\n';
             c.Ecrire(ligne);
         }
+        commandes.Terminer();
         pop.CloseSession();
     } catch (const Echec& e) {
         Texte t = e.Message();

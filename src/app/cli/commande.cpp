@@ -1,5 +1,6 @@
 #include "cli/commande.h"
 
+#include "core/config.h"
 #include "core/dates.h"
 #include "core/texte_date.h"
 #include "platform/base/dossiers.h"
@@ -119,6 +120,24 @@ void VerifierOptions(const std::string& nom, const std::vector<std::string>& arg
 }  // namespace
 
 const OptionAide OptionData = {"--data", "DOSSIER", "dossier des données (voir vaskor-cli --help)"};
+const OptionAide OptionDecodageModerne = {"--decodage-moderne", "0|1",
+                                          "entêtes décodés comme les messageries actuelles (UTF-8) ou non, pour cette "
+                                          "fois (par défaut : le réglage DecodageModerne)"};
+
+bool DecodageModerne(const Arguments& a, const std::function<bool()>& parametre)
+{
+    if (!a.options.count("--decodage-moderne")) return parametre();
+    const Texte v = a.Valeur("--decodage-moderne");
+    if (v == "0" || v == "1") return v == "1";
+    throw ErreurCommande{"--decodage-moderne attend 0 ou 1, pas \xAB " + v + " \xBB.", StatutValeurInvalide};
+}
+
+bool DecodageModerneDuDossier(const std::filesystem::path& dossier)
+{
+    TConfig config;
+    ChargerConfig(dossier, config, EnvironnementConfig{});
+    return config.DecodageModerne;
+}
 
 EnregistrementCommande::EnregistrementCommande(const char* nom, const char* resume, FonctionCommande f)
 {

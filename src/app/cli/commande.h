@@ -68,6 +68,8 @@ struct EnregistrementAide {
 };
 // The --data line, shared by every command that works on the data files.
 extern const OptionAide OptionData;
+// The --decodage-moderne line of the commands that parse headers.
+extern const OptionAide OptionDecodageModerne;
 // The help as printed, with the option column aligned.
 std::string TexteAide(const AideCommande& aide);
 
@@ -104,6 +106,13 @@ std::filesystem::path DossierDonnees(const Arguments& a);
 // with status 2.
 std::int64_t ValeurEntiere(const Arguments& a, const std::string& nom, std::int64_t min, std::int64_t max,
                            std::int64_t defaut);
+
+// The header decoding of a run: "--decodage-moderne 0|1" when given (another value throws
+// ErreurCommande, status 2), else what `parametre` gives (the settings' DecodageModerne).
+bool DecodageModerne(const Arguments& a, const std::function<bool()>& parametre);
+// The settings' DecodageModerne of the program folder (its default when the file is missing or
+// unreadable; the commands that need the rest of the settings load them themselves).
+bool DecodageModerneDuDossier(const std::filesystem::path& dossier);
 
 // Now, local, "YYYY-MM-DD HH:MM:SS": the one date format of every command.
 Texte MaintenantIso();
