@@ -2,6 +2,7 @@
 
 #include "core/texte_date.h"
 #include "engine/classification.h"
+#include "mail/commandes_en_vol.h"
 #include "mail/echec.h"
 
 #include <cstdio>
@@ -400,97 +401,105 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
     const FonctionTexteDate texteDate = [](TDateHeure d) { return TexteDate(d); };
     std::int32_t compteur = 0;
     fenetre_.Progression(true, nombre, 0);
-    for (int n = 1; n <= nombre; ++n) {
-        fenetre_.Progression(true, nombre, n);
-        fenetre_.TraiterEvenements();
-        fenetre_.TexteStatut(0, "R\xE9" "ception de l'ent\xEAte du message n\xB0 " + std::to_string(n) + " / " +
-                                    std::to_string(nombre));
-        message_.Clear();
-        message_.DecodageModerne = d_.config.DecodageModerne;
-        // A header block that cannot be read is one message's fault, not the session's: it is
-        // listed as it came, and the next message follows.
-        Texte illisible;
-        if (!client_.FetchHeaderLines(n, message_.Headers)) {
-            illisible = TexteEnteteTropLong(n);
-        } else {
-            try {
-                message_.AnalyserEntetes();
-            } catch (const Echec& e) {
-                illisible = e.Message();
-            }
-        }
-        const std::int64_t taille = client_.QueryMessageSize(n);
-
-        // Past the run's ceiling of header text, a row keeps only the lines it needs.
-        auto garderEntetes = [&](LigneMessage& l) {
-            const std::size_t t = TailleEntetes(message_.Headers);
-            if (texteEntetes_ + t > TexteEntetesMax) {
-                l.Resume.Entetes = EntetesReduites(message_.Headers);
-                l.Resume.EntetesReduites = true;
-                texteEntetes_ += TailleEntetes(l.Resume.Entetes);
+    CommandesEnVol commandes(client_, nombre, nombre >= 2 && client_.Pipelining());
+    try {
+        for (int n = 1; n <= nombre; ++n) {
+            fenetre_.Progression(true, nombre, n);
+            fenetre_.TraiterEvenements();
+            fenetre_.TexteStatut(0, "R\xE9" "ception de l'ent\xEAte du message n\xB0 " + std::to_string(n) + " / " +
+                                        std::to_string(nombre));
+            message_.Clear();
+            message_.DecodageModerne = d_.config.DecodageModerne;
+            // A header block that cannot be read is one message's fault, not the session's: it is
+            // listed as it came, and the next message follows.
+            Texte illisible;
+            if (!commandes.Entete(n, message_.Headers)) {
+                illisible = TexteEnteteTropLong(n);
             } else {
-                l.Resume.Entetes = message_.Headers;
-                texteEntetes_ += t;
+                try {
+                    message_.AnalyserEntetes();
+                } catch (const Echec& e) {
+                    illisible = e.Message();
+                }
             }
-        };
+            const std::int64_t taille = commandes.Taille(n);
 
-        if (!illisible.empty()) {
-            LigneMessage ligne;
+            // Past the run's ceiling of header text, a row keeps only the lines it needs.
+            auto garderEntetes = [&](LigneMessage& l) {
+                const std::size_t t = TailleEntetes(message_.Headers);
+                if (texteEntetes_ + t > TexteEntetesMax) {
+                    l.Resume.Entetes = EntetesReduites(message_.Headers);
+                    l.Resume.EntetesReduites = true;
+                    texteEntetes_ += TailleEntetes(l.Resume.Entetes);
+                } else {
+                    l.Resume.Entetes = message_.Headers;
+                    texteEntetes_ += t;
+                }
+            };
+
+            if (!illisible.empty()) {
+                LigneMessage ligne;
+                const Texte de = TexteAdresse(message_.From);
+                const Texte expediteur = TexteAdresse(message_.Sender);
+                ligne.De = !de.empty() ? de
+                           : !expediteur.empty() ? expediteur
+                           : !LireValeurEntete(message_.Headers, "From").empty() ? LireValeurEntete(message_.Headers, "From")
+                                                                                 : LireValeurEntete(message_.Headers, "Sender");
+                ligne.Sujet = !message_.Subject.empty() ? message_.Subject : LireValeurEntete(message_.Headers, "Subject");
+                ligne.Date = Texte();  // no date read: an empty cell, never the origin of the calendar
+                ligne.Taille = std::to_string(taille);
+                ligne.Resume.Numero = ++compteur;
+                // Some parse failures already say that the header is unreadable.
+                const Texte prefixe = "Ent\xEAte illisible : ";
+                std::string_view cause = Rogner(illisible);
+                if (cause.rfind(prefixe, 0) == 0) cause.remove_prefix(prefixe.size());
+                ligne.Resume.Raison = (prefixe + Texte(cause)).substr(0, 255);
+                garderEntetes(ligne);
+                ligne.Resume.Compte = compte;
+                d_.liste.Ajouter(std::move(ligne));
+                fenetre_.JouerSon(SonControle::MsgOK);
+                continue;
+            }
+
+            TResultatFiltrage resultat;
+            if (!PasserSansFiltrer(options, taille))
+                FiltrerMessage(message_, d_.filtres, d_.amis, options, resultat, texteDate);
+
             const Texte de = TexteAdresse(message_.From);
-            const Texte expediteur = TexteAdresse(message_.Sender);
-            ligne.De = !de.empty() ? de
-                       : !expediteur.empty() ? expediteur
-                       : !LireValeurEntete(message_.Headers, "From").empty() ? LireValeurEntete(message_.Headers, "From")
-                                                                             : LireValeurEntete(message_.Headers, "Sender");
-            ligne.Sujet = !message_.Subject.empty() ? message_.Subject : LireValeurEntete(message_.Headers, "Subject");
-            ligne.Date = Texte();  // no date read: an empty cell, never the origin of the calendar
+            // A date that could not be read shows empty, never as the origin of the calendar.
+            const Texte date = message_.DateLisible ? TexteDate(message_.Date) : Texte();
+            if (resultat.Verdict == ActionEffacer) {
+                // The journal line only once the server took the DELE (a refused one deleted nothing),
+                // and written only once QUIT commits it.
+                commandes.Supprimer(n, [this, ligne = LigneJournal(compte.Description.Lire(), de, message_.Subject, date,
+                                                                   taille, resultat.Raison)] {
+                    hoteSession_ = client_.Host;
+                    lignesSession_.push_back(ligne);
+                    fenetre_.JouerSon(SonControle::MsgAEffacer);
+                });
+                continue;
+            }
+            LigneMessage ligne;
+            ligne.De = de.empty() ? TexteAdresse(message_.Sender) : de;
+            ligne.Sujet = message_.Subject;
+            ligne.Date = date;
             ligne.Taille = std::to_string(taille);
             ligne.Resume.Numero = ++compteur;
-            // Some parse failures already say that the header is unreadable.
-            const Texte prefixe = "Ent\xEAte illisible : ";
-            std::string_view cause = Rogner(illisible);
-            if (cause.rfind(prefixe, 0) == 0) cause.remove_prefix(prefixe.size());
-            ligne.Resume.Raison = (prefixe + Texte(cause)).substr(0, 255);
+            ligne.Resume.Raison = RaisonSuppressionUtilisateur();
             garderEntetes(ligne);
             ligne.Resume.Compte = compte;
+            if (resultat.Verdict == ActionMarquer) {
+                ligne.Marque = true;
+                ligne.Resume.Raison = resultat.Raison.substr(0, 255);
+            }
+            const bool marque = ligne.Marque;
             d_.liste.Ajouter(std::move(ligne));
-            fenetre_.JouerSon(SonControle::MsgOK);
-            continue;
+            fenetre_.JouerSon(marque ? SonControle::MsgAMarquer : SonControle::MsgOK);
         }
-
-        TResultatFiltrage resultat;
-        if (!PasserSansFiltrer(options, taille))
-            FiltrerMessage(message_, d_.filtres, d_.amis, options, resultat, texteDate);
-
-        const Texte de = TexteAdresse(message_.From);
-        // A date that could not be read shows empty, never as the origin of the calendar.
-        const Texte date = message_.DateLisible ? TexteDate(message_.Date) : Texte();
-        if (resultat.Verdict == ActionEffacer) {
-            // The journal line only once the server took the DELE (a refused one deleted nothing),
-            // and written only once QUIT commits it.
-            client_.DeleteMessage(n);
-            hoteSession_ = client_.Host;
-            lignesSession_.push_back(LigneJournal(compte.Description.Lire(), de, message_.Subject, date, taille,
-                                                  resultat.Raison));
-            fenetre_.JouerSon(SonControle::MsgAEffacer);
-            continue;
-        }
-        LigneMessage ligne;
-        ligne.De = de.empty() ? TexteAdresse(message_.Sender) : de;
-        ligne.Sujet = message_.Subject;
-        ligne.Date = date;
-        ligne.Taille = std::to_string(taille);
-        ligne.Resume.Numero = ++compteur;
-        ligne.Resume.Raison = RaisonSuppressionUtilisateur();
-        garderEntetes(ligne);
-        ligne.Resume.Compte = compte;
-        if (resultat.Verdict == ActionMarquer) {
-            ligne.Marque = true;
-            ligne.Resume.Raison = resultat.Raison.substr(0, 255);
-        }
-        const bool marque = ligne.Marque;
-        d_.liste.Ajouter(std::move(ligne));
-        fenetre_.JouerSon(marque ? SonControle::MsgAMarquer : SonControle::MsgOK);
+        commandes.Terminer();
+    } catch (...) {
+        commandes.Abandonner();
+        throw;
     }
 }
 

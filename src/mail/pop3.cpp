@@ -172,6 +172,41 @@ void TIdPOP3::FermerTransport()
     if (transport_) transport_->Fermer();
     transport_.reset();
     lecteur_.Vider();
+    sortie_.clear();
+    reponsesDues_ = 0;
+    pipelining_ = -1;
+}
+
+bool TIdPOP3::Pipelining()
+{
+    if (!PipeliningPermis) return false;
+    if (pipelining_ >= 0) return pipelining_ == 1;
+    VerifierConnecte();
+    pipelining_ = 0;
+    if (Commande("CAPA", false, true).Code != 1) return false;
+    for (;;) {
+        const std::string_view l = LireLigne();
+        if (l == ".") break;
+        const std::string_view mot = Rogner(l).substr(0, Rogner(l).find_first_of(" \t"));
+        if (EgalSansCasse(mot, "PIPELINING")) pipelining_ = 1;
+    }
+    enPhase_ = true;
+    return pipelining_ == 1;
+}
+
+void TIdPOP3::EnvoyerSansAttendre(std::string_view commande)
+{
+    sortie_.append(commande).append("\r\n");
+    ++reponsesDues_;
+}
+
+void TIdPOP3::Expedier()
+{
+    if (sortie_.empty()) return;
+    VerifierConnecte();
+    std::string paquet;
+    paquet.swap(sortie_);
+    transport_->Envoyer(paquet, DelaiLectureMaxMs, Attente);
 }
 
 void TIdPOP3::DebutTravail() { baseTravail_ = static_cast<std::int64_t>(lecteur_.TotalConsomme()); }
@@ -289,7 +324,9 @@ bool TIdPOP3::CloseSession()
 {
     if (!IsConnected()) return true;
     bool confirme = false;
-    if (!enPhase_) {
+    // Commands that never went out stay out; replies still due make the session out of step.
+    sortie_.clear();
+    if (!enPhase_ || reponsesDues_ > 0) {
         // A reply was cut short: what the server still sends of it would be read as the answer
         // to QUIT. Without QUIT the server rolls the session's deletions back, and says so truly.
         const bool rien = suppressionsSession_ == 0;
@@ -393,9 +430,23 @@ bool TIdPOP3::FetchHeaderBlock(int n, TIdMessage& msg)
 bool TIdPOP3::FetchHeaderLines(int n, ListeEntetes& lignes)
 {
     VerifierConnecte();
+    const std::string commande = "TOP " + std::to_string(n) + " 0";
+    DebutReponse(commande, DelaiReponseMs);
+    enPhase_ = false;
+    Envoyer(commande);
+    ++reponsesDues_;
+    return LireEntete(n, lignes);
+}
+
+bool TIdPOP3::LireEntete(int n, ListeEntetes& lignes)
+{
+    VerifierConnecte();
+    --reponsesDues_;
+    DebutReponse("TOP " + std::to_string(n) + " 0", DelaiReponseMs);
+    enPhase_ = false;
     GardeTravail garde{baseTravail_};
     DebutTravail();
-    Commande("TOP " + std::to_string(n) + " 0", true, true);
+    LireReponse(true, true);
     std::size_t taille = 0;
     bool complet = true;
     for (;;) {
@@ -421,12 +472,33 @@ std::int64_t TIdPOP3::QueryMessageSize(int n)
     return LireEntier(ApresPremierEspace(t)).value_or(-1);
 }
 
+std::int64_t TIdPOP3::LireTaille(int n)
+{
+    VerifierConnecte();
+    --reponsesDues_;
+    DebutReponse("LIST " + std::to_string(n), DelaiReponseMs);
+    enPhase_ = false;
+    const Texte& t = LireReponse(true).Premiere();
+    if (t.empty()) return -1;
+    return LireEntier(ApresPremierEspace(t)).value_or(-1);
+}
+
 bool TIdPOP3::DeleteMessage(int n)
 {
     VerifierConnecte();
     Commande("DELE " + std::to_string(n));
     ++suppressionsSession_;
     return true;
+}
+
+void TIdPOP3::LireSuppression(int n)
+{
+    VerifierConnecte();
+    --reponsesDues_;
+    DebutReponse("DELE " + std::to_string(n), DelaiReponseMs);
+    enPhase_ = false;
+    LireReponse(true);
+    ++suppressionsSession_;
 }
 
 bool TIdPOP3::FetchMessage(int n, TIdMessage& msg)

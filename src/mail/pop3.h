@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace vaskor {
 
@@ -56,6 +57,8 @@ public:
     // The most bytes a header block may hold (lines with their CR LF). Real header blocks hold a
     // few kilobytes; the lines past this are read and dropped, so the session stays in step.
     std::size_t TailleMaxEntete = 1u << 20;
+    // False: every command waits for its reply, whatever the server offers (tests compare both).
+    bool PipeliningPermis = true;
 
     std::function<void(StatutPop3 code, const Texte& texte)> OnStatus;
     std::function<void()> OnConnected;
@@ -119,6 +122,22 @@ public:
     // read (the rest of the message is left unread: close the session).
     bool FetchMessage(int n, const std::function<void(std::string_view)>& ligne);
 
+    // RFC 2449 pipelining: whether the server lists PIPELINING in its CAPA reply. CAPA is sent at
+    // the first call of a session only; a refusal means no.
+    bool Pipelining();
+    // Pipelined commands: each is put in the output buffer without its reply being read, and
+    // Expedier sends the buffer. The caller reads the replies in the order the commands went
+    // out, with the Lire... operations below. While replies are due the session is out of step:
+    // closed then, it ends without QUIT (the server keeps every message).
+    void EnvoyerSansAttendre(std::string_view commande);
+    void Expedier();
+    // The reply to a TOP n 0 already sent: as FetchHeaderLines.
+    bool LireEntete(int n, ListeEntetes& lignes);
+    // The reply to a LIST n already sent: as QueryMessageSize.
+    std::int64_t LireTaille(int n);
+    // The reply to a DELE n already sent: as DeleteMessage.
+    void LireSuppression(int n);
+
     // The last reply read.
     const ReponsePop3& DerniereReponse() const { return *derniere_; }
 
@@ -139,6 +158,9 @@ private:
     // False from a command until its whole reply is read: a session left with a reply cut short
     // is out of step with the server.
     bool enPhase_ = true;
+    std::string sortie_;   // pipelined commands not sent yet
+    int reponsesDues_ = 0;  // replies to pipelined commands not read yet
+    int pipelining_ = -1;  // -1: not asked yet in this session
 
     void Statut(StatutPop3 code, const Texte& texte);
     void VerifierConnecte();

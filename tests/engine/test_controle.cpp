@@ -435,6 +435,7 @@ TEST(ControleCompte, AnUnreadableHeaderBlockIsListedWithItsRawValuesAndTheCheckG
     s.Demarrer();
     Banc b;
     b.client.TailleMaxEntete = 200;
+    b.config.DecodageModerne = false;  // the decoding that finds an "=XY" unreadable
     b.comptes.Remplacer({Compte("Maison", s.Port())});
     b.controle.ControlerCompte(0);
     EXPECT_TRUE(s.AttendreFin());
@@ -523,4 +524,99 @@ TEST(ControleCompte, CommittedLinesReachTheJournalFileAtQuitAndABusyFolderRefuse
     ASSERT_EQ(b.fenetre.messages.size(), 1u);
     EXPECT_EQ(b.fenetre.messages[0].texte, TexteDossierOccupe(d.Chemin()));
     EXPECT_EQ(s.ConnexionsAcceptees(), 1);
+}
+
+namespace {
+
+// One mailbox and what goes wrong in it: a TOP refused, the connection closed before the
+// replies of a message, or a header line past the 16384-byte limit (0: nothing).
+struct CasFenetre {
+    const char* nom;
+    std::vector<std::string> sujets;
+    int refus = 0, coupure = 0, ligneLongue = 0;
+    bool octetParOctet = false;
+};
+
+// The server's side of the check: one command at a time, or (pipelined) the TOP and LIST of
+// every message first, in one go, then the DELE commands.
+void ScriptFenetre(FauxServeurPop3& s, const CasFenetre& c, bool pipeline)
+{
+    const int nombre = int(c.sujets.size());
+    std::vector<long long> tailles;
+    for (int n = 1; n <= nombre; ++n) tailles.push_back(100 * n);
+    if (c.octetParOctet) s.OctetParOctet();
+    s.Connexion("anne", "secret").Stat(nombre, 0).Liste(tailles);
+    if (pipeline) s.Script("C: CAPA\nS: +OK\nS: TOP\nS: PIPELINING\nS: .");
+    const int arret = c.refus ? c.refus : c.coupure ? c.coupure : c.ligneLongue ? c.ligneLongue : nombre + 1;
+    std::vector<int> supprimes;
+    for (int n = 1; n <= nombre; ++n) {
+        if (n == c.coupure) {
+            if (!pipeline) s.C("TOP " + std::to_string(n) + " 0");
+            s.Fermer();
+            return;
+        }
+        const bool efface = c.sujets[size_t(n - 1)].find("SPAM") != std::string::npos;
+        if (n == c.refus) {
+            s.C("TOP " + std::to_string(n) + " 0").S("-ERR refus");
+        } else if (n == c.ligneLongue) {
+            s.C("TOP " + std::to_string(n) + " 0").Brut("+OK\r\nX-Long: " + std::string(16385, 'x') + "\r\n\r\n.\r\n");
+        } else {
+            s.Entete(n, Entetes("x" + std::to_string(n) + "@exemple.fr", c.sujets[size_t(n - 1)]));
+        }
+        if (!pipeline && n >= arret) return;
+        s.TailleMessage(n, tailles[size_t(n - 1)]);
+        if (efface && n < arret) {
+            if (pipeline)
+                supprimes.push_back(n);
+            else
+                s.Suppression(n);
+        }
+    }
+    for (int n : supprimes) s.Suppression(n);
+    if (arret > nombre) s.Quitter();
+}
+
+// What a check left: rows, journal, sounds and messages, as one text.
+std::string Bilan(const test::BancControle& b)
+{
+    std::string r;
+    for (std::size_t i = 0; i < b.liste.Nombre(); ++i)
+        r += "row " + std::to_string(b.liste[i].Resume.Numero) + " " + b.liste[i].Sujet + (b.liste[i].Marque ? " M" : "") +
+             "\n";
+    for (const Texte& l : b.journal.Lignes()) r += "journal " + l + "\n";
+    for (SonControle s : b.fenetre.sons) r += "sound " + std::to_string(int(s)) + "\n";
+    for (const auto& m : b.fenetre.messages) r += "message " + m.texte + "\n";
+    return r;
+}
+
+}  // namespace
+
+TEST(ControleCompte, APipelinedCheckGivesWhatOneCommandAtATimeGives)
+{
+    const std::vector<std::string> sujets = {"un", "SPAM deux", "trois PUB", "quatre", "SPAM cinq", "six"};
+    const CasFenetre cas[] = {
+        {"whole mailbox", sujets},
+        {"every reply cut at every byte", sujets, 0, 0, 0, true},
+        {"TOP refused inside the window", sujets, 4},
+        {"connection closed inside the window", {"un", "deux", "trois PUB", "quatre"}, 0, 3},
+        {"line past the limit inside the window", sujets, 0, 0, 4},
+    };
+    for (const CasFenetre& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::string bilans[2];
+        for (const bool pipeline : {false, true}) {
+            FauxServeurPop3 s;
+            ScriptFenetre(s, c, pipeline);
+            s.Demarrer();
+            Banc b;
+            b.client.PipeliningPermis = pipeline;
+            b.comptes.Remplacer({Compte("Maison", s.Port())});
+            b.controle.ControlerCompte(0);
+            EXPECT_TRUE(s.AttendreFin()) << pipeline;
+            EXPECT_THAT(s.Ecarts(), IsEmpty()) << pipeline;
+            bilans[pipeline] = Bilan(b);
+        }
+        EXPECT_EQ(bilans[1], bilans[0]);
+        EXPECT_NE(bilans[0].find("row 1 un"), std::string::npos) << bilans[0];
+    }
 }

@@ -224,3 +224,29 @@ TEST(ControleDovecot, TheCommandLineTakesTheAccountAndItsDecipheredPasswordFromC
     ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
     EXPECT_EQ(journal.size(), 1u);
 }
+
+TEST(ControleDovecot, APipelinedCheckLeavesTheSameRowsJournalAndServerAsOneCommandAtATime)
+{
+    std::string bilans[2];
+    std::vector<std::string> restants[2];
+    for (const bool pipeline : {false, true}) {
+        Banc b;
+        EXIGER_LAB(b);
+        ASSERT_TRUE(b.lab.Remplir("chloe", 300, kGraine));
+        b.Compte("chloe");
+        b.client.PipeliningPermis = pipeline;
+        b.filtres = {FiltreIdentifiant("7@vaskor", ActionEffacer), FiltreIdentifiant("3@vaskor", ActionMarquer)};
+        b.controle.ControlerCompte(0);
+        EXPECT_THAT(b.fenetre.messages, IsEmpty());
+        for (std::size_t i = 0; i < b.liste.Nombre(); ++i) {
+            const LigneMessage& l = b.liste[i];
+            bilans[pipeline] += std::to_string(l.Resume.Numero) + "\t" + l.De + "\t" + l.Sujet + "\t" + l.Date + "\t" +
+                                l.Taille + "\t" + (l.Marque ? l.Resume.Raison : "") + "\n";
+        }
+        for (const Texte& l : b.journal.Lignes()) bilans[pipeline] += "journal\t" + l + "\n";
+        restants[pipeline] = b.Restants("chloe");
+    }
+    EXPECT_EQ(bilans[1], bilans[0]);
+    EXPECT_EQ(restants[1], restants[0]);
+    EXPECT_EQ(restants[0].size(), 270u);
+}

@@ -163,6 +163,12 @@ FauxServeurPop3& FauxServeurPop3::EnDeuxEcritures()
     return *this;
 }
 
+FauxServeurPop3& FauxServeurPop3::OctetParOctet()
+{
+    octetParOctet_ = true;
+    return *this;
+}
+
 FauxServeurPop3& FauxServeurPop3::Entete(int n, const std::vector<std::string>& lignes)
 {
     std::string r;
@@ -267,7 +273,7 @@ void FauxServeurPop3::FermerConnexion()
 void FauxServeurPop3::EnvoyerTout(std::string_view octets)
 {
     while (!octets.empty() && conn_ >= 0) {
-        const ssize_t n = ::send(conn_, octets.data(), octets.size(), MSG_NOSIGNAL);
+        const ssize_t n = ::send(conn_, octets.data(), octetParOctet_ ? 1 : octets.size(), MSG_NOSIGNAL);
         if (n > 0) {
             octets.remove_prefix(static_cast<std::size_t>(n));
             continue;
@@ -360,7 +366,16 @@ void FauxServeurPop3::Servir()
             break;
         case Genre::Attente: {
             std::string l;
-            const int r = LireLigne(l);
+            int r = LireLigne(l);
+            // A script that does not expect CAPA plays a server that does not know it.
+            while (r == 1 && l == "CAPA" && e.donnees != "CAPA") {
+                {
+                    std::lock_guard<std::mutex> v(m_);
+                    recues_.pop_back();
+                }
+                EnvoyerTout("-ERR commande inconnue\r\n");
+                r = LireLigne(l);
+            }
             if (r < 0) {
                 arrete = true;
             } else if (r == 0) {

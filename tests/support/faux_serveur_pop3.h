@@ -2,7 +2,8 @@
 // A scripted POP3 server on a real loopback socket, served by a thread of the test process.
 // The script is a sequence of steps: lines the server sends ("S: ..."), lines the client must
 // send ("C: ..."), raw bytes, a closing, a silence, the next connection. Every difference from
-// the script is collected as a text; nothing in it sleeps, every wait ends on an event.
+// the script is collected as a text; nothing in it sleeps, every wait ends on an event. A CAPA
+// that the script does not expect is refused, as a server without it would (and not recorded).
 //
 //   FauxServeurPop3 s;
 //   s.Connexion("anne", "secret").Stat(2, 300).Quitter();
@@ -36,6 +37,9 @@ public:
     // writes, with Nagle's algorithm on: the block then waits for the client's acknowledgement.
     // Set before the script steps it should shape (Entete, Message).
     FauxServeurPop3& EnDeuxEcritures();
+    // Every byte the server sends goes in a write of its own, so that the client meets every
+    // possible boundary inside the replies.
+    FauxServeurPop3& OctetParOctet();
 
     // --- Script steps, in order (only before Demarrer) ---
     // Lines "S: text" and "C: text" separated by LF ("S:" alone sends an empty line).
@@ -97,6 +101,7 @@ private:
     };
 
     bool deuxEcritures_ = false;
+    bool octetParOctet_ = false;
     int ecoute_ = -1;
     int port_ = 0;
     int reveil_[2] = {-1, -1};

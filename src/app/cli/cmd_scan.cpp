@@ -163,7 +163,7 @@ int Scanner(Contexte& c, const TCompte& compte, const ChoixSecurite& securite, b
         CommandesEnVol commandes(pop, nombre, nombre >= 2 && pop.Pipelining());
         for (int n = 1; n <= nombre; ++n) {
             m.Clear();
-            commandes.Entete(n, m.Headers);
+            if (!commandes.Entete(n, m.Headers)) throw Echec(GenreEchec::Autre, TexteEnteteTropLong(n));
             m.AnalyserEntetes();
             const std::int64_t t = commandes.Taille(n);
             Texte de = TexteAdresse(m.From);
