@@ -60,10 +60,10 @@ TEST(CliCheck, DeletesByFiltersInTheSameSessionJournalsThemAndKeepsTheFilterCoun
     EXPECT_EQ(lignes[0].substr(0, 35), "1\t0\tAnne <anne@exemple.fr>\tbonjour\t");
     EXPECT_EQ(lignes[1].substr(0, 30), "2\t1\tx@exemple.com\tPUB du jour\t");
     // The reason is the classification's: none for the accepted message; no date shows empty.
-    EXPECT_EQ(lignes[0].substr(lignes[0].size() - 5), "\t100\t") << lignes[0];
+    EXPECT_NE(lignes[0].find("\t100\t\t"), std::string::npos) << lignes[0];
     EXPECT_EQ(lignes[1].rfind("2\t1\tx@exemple.com\tPUB du jour\t\t300\t", 0), 0u) << lignes[1];
+    EXPECT_EQ(lignes[1].find("\t300\t\t"), std::string::npos) << lignes[1];
     EXPECT_EQ(lignes[1].find("utilisateur"), std::string::npos) << lignes[1];
-    EXPECT_NE(lignes[1].back(), '\t') << lignes[1];
     EXPECT_EQ(lignes[2].rfind("supprimé\tMaison\tpub@exemple.com\tSPAM à vendre\t", 0), 0u) << lignes[2];
 
     std::vector<Texte> journal;
