@@ -198,6 +198,7 @@ void Controleur::ApercuMessage(std::size_t indice, FenetreApercu& fa, TCipherMan
         }
         if (!client_.IsConnected()) OuvrirSession(compte);
         message_.Clear();
+        message_.DecodageModerne = d_.config.DecodageModerne;  // the list and the preview show the same texts
         if (client_.IsConnected()) {
             // Another program may have deleted or fetched messages since the check: the number
             // would then bring another message, which must not be shown as this one.

@@ -104,6 +104,7 @@ TFParam::TFParam(BoitesMessage& boites, bool savePJVisible, bool sortieSon, QWid
     cbApercuPlainText_ = check(messages, "CBApercuPlainText", "&Aperçu des messages HTML sans la partie HTML");
     cbSavePJ_ = check(messages, "CBSavePJ", "A&utoriser l'enregistrement des pièces jointes (déconseillé)");
     cbSavePJ_->setVisible(savePJVisible);
+    cbDecodageModerne_ = check(messages, "CBDecodageModerne", "Décoder les entêtes comme les messageries actuelles (UTF-8)");
     {
         auto* d = new QVBoxLayout(messages);
         d->addWidget(cbTailleMax_);
@@ -115,6 +116,7 @@ TFParam::TFParam(BoitesMessage& boites, bool savePJVisible, bool sortieSon, QWid
         d->addSpacing(8);
         d->addWidget(cbApercuPlainText_);
         d->addWidget(cbSavePJ_);
+        d->addWidget(cbDecodageModerne_);
         d->addStretch();
     }
     onglets_->addTab(messages, T("Messages"));
@@ -263,6 +265,7 @@ void TFParam::Charger(const TConfig& c, bool amis)
     lko_->setText(QString::number(tbTailleMaxi_->value()) + QStringLiteral(" ko"));
     cbApercuPlainText_->setChecked(c.ApercuPlainText);
     cbSavePJ_->setChecked(c.AllowSavePJ);
+    cbDecodageModerne_->setChecked(c.DecodageModerne);
     const bool actifs[3] = {c.FiltresExpActif, c.FiltresSujetActif, c.FiltresEnteteActif};
     for (int i = 0; i < 3; ++i) clbFiltresActifs_->item(i)->setCheckState(actifs[i] ? Qt::Checked : Qt::Unchecked);
     // Only friends without any friend would delete every message.
@@ -290,6 +293,7 @@ void TFParam::Appliquer(TConfig& c) const
     c.TaillePasserMessage = tbTailleMaxi_->value();
     c.ApercuPlainText = cbApercuPlainText_->isChecked();
     c.AllowSavePJ = cbSavePJ_->isChecked();
+    c.DecodageModerne = cbDecodageModerne_->isChecked();
     c.FiltresExpActif = clbFiltresActifs_->item(0)->checkState() == Qt::Checked;
     c.FiltresSujetActif = clbFiltresActifs_->item(1)->checkState() == Qt::Checked;
     c.FiltresEnteteActif = clbFiltresActifs_->item(2)->checkState() == Qt::Checked;
