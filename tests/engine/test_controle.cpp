@@ -599,7 +599,8 @@ TEST(ControleCompte, APipelinedCheckGivesWhatOneCommandAtATimeGives)
         {"every reply cut at every byte", sujets, 0, 0, 0, true},
         {"TOP refused inside the window", sujets, 4},
         {"connection closed inside the window", {"un", "deux", "trois PUB", "quatre"}, 0, 3},
-        {"line past the limit inside the window", sujets, 0, 0, 4},
+        // (A DELE still unanswered when the reading breaks deletes nothing: the session ends without QUIT.)
+        {"line past the limit inside the window", {"un", "deux", "trois PUB", "quatre", "SPAM cinq"}, 0, 0, 4},
     };
     for (const CasFenetre& c : cas) {
         SCOPED_TRACE(c.nom);
