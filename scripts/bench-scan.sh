@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Times `vaskor-cli scan` over a local Dovecot mailbox of 5,000 generated messages, beside a bare
-# sequential TOP n 0 + LIST n loop (scripts/boucle-pop3-nue.c) over the same mailbox in the same
-# run. The scan should cost no more than the protocol itself.
+# TOP n 0 + LIST n loop (scripts/boucle-pop3-nue.c), sequential and pipelined, over the same
+# mailbox in the same run, rounds interleaved, medians. Then the same three through a relay that
+# adds a 20 ms and a 50 ms round trip (scripts/proxy-delai.py), over a smaller mailbox of the same
+# generator (a sequential pass there takes two round trips per message), and through a relay that
+# writes each reply's status and block apart under Nagle without offering CAPA, where a client
+# without quick acknowledgements waits about 40 ms per reply.
 #
-#   bash scripts/bench-scan.sh [COUNT [ROUNDS]]      (defaults: 5000 messages, 5 rounds)
+#   bash scripts/bench-scan.sh [COUNT [ROUNDS [COUNT_DISTANT]]]   (defaults: 5000, 5, 200)
 #
 # Builds a release vaskor-cli without sanitizers in build-bench, starts its own Dovecot there
 # (scripts/dovecot-lab.sh, needs root) and stops it on exit, whatever happens.
@@ -12,6 +16,7 @@ cd "$(dirname "$0")/.."
 RACINE="$PWD"
 NOMBRE="${1:-5000}"
 TOURS="${2:-5}"
+DISTANT="${3:-200}"
 BUILD="$RACINE/build-bench"
 LAB="$BUILD/dovecot-lab"
 USER_BENCH=david
@@ -26,19 +31,28 @@ CLI="$BUILD/src/app/vaskor-cli"
 NUE="$BUILD/boucle-pop3-nue"
 cc -O2 -o "$NUE" scripts/boucle-pop3-nue.c
 
-trap 'bash "$RACINE/scripts/dovecot-lab.sh" stop "$LAB"' EXIT
+RELAIS=()
+arreter() {
+  for p in "${RELAIS[@]}"; do kill "$p" 2>/dev/null || true; done
+  bash "$RACINE/scripts/dovecot-lab.sh" stop "$LAB"
+}
+trap arreter EXIT
 bash scripts/dovecot-lab.sh start "$LAB" >/dev/null
 # shellcheck disable=SC1091
 source "$LAB/lab.env"
 bash scripts/dovecot-lab.sh remplir "$LAB" "$USER_BENCH" "$NOMBRE" 5000
+USER_LOIN=emile
+bash scripts/dovecot-lab.sh remplir "$LAB" "$USER_LOIN" "$DISTANT" 5000
 var="DOVECOT_PASSWORD_$USER_BENCH"
 MOT="${!var}"
+var="DOVECOT_PASSWORD_$USER_LOIN"
+MOT_LOIN="${!var}"
 
 # Runs "$@" with the password on stdin and prints "wall-ms cpu-ms" (the client's own user +
 # system time: on a busy machine the wall time moves with the load, the client's CPU time does not).
 chrono() {
   local TIMEFORMAT='%3R %3U %3S' mesure
-  mesure=$({ time "$@" <<<"$MOT" >"$BUILD/bench-sortie.txt" 2>"$BUILD/bench-erreurs.txt"; } 2>&1) || {
+  mesure=$({ time "$@" <<<"${MOT_CHRONO:-$MOT}" >"$BUILD/bench-sortie.txt" 2>"$BUILD/bench-erreurs.txt"; } 2>&1) || {
     echo "bench-scan: $1 failed:" >&2
     cat "$BUILD/bench-erreurs.txt" >&2
     return 1
@@ -46,8 +60,9 @@ chrono() {
   awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }' <<<"$mesure"
 }
 
-nue=("$NUE" "$DOVECOT_HOST" "$DOVECOT_PORT" "$USER_BENCH")
-scan=("$CLI" scan --host "$DOVECOT_HOST" --port "$DOVECOT_PORT" --user "$USER_BENCH")
+nue=("$NUE" -q "$DOVECOT_HOST" "$DOVECOT_PORT" "$USER_BENCH")
+nuep=("$NUE" -q -p "$DOVECOT_HOST" "$DOVECOT_PORT" "$USER_BENCH")
+scan=("$CLI" scan --host "$DOVECOT_HOST" --port "$DOVECOT_PORT" --user "$USER_BENCH" --data "$BUILD")
 
 # The first session builds Dovecot's index of the new mailbox: keep it out of the figures.
 chrono "${nue[@]}" >/dev/null
@@ -59,18 +74,65 @@ if [[ $lignes -ne $((NOMBRE + 1)) ]]; then
 fi
 
 mediane() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-mur_nue=() cpu_nue=() mur_scan=() cpu_scan=()
-for ((i = 0; i < TOURS; i++)); do
-  read -r m c < <(chrono "${nue[@]}")
-  mur_nue+=("$m") cpu_nue+=("$c")
-  read -r m c < <(chrono "${scan[@]}")
-  mur_scan+=("$m") cpu_scan+=("$c")
-done
 med() { printf '%s\n' "$@" | mediane; }
+
+# Runs the commands (names, then each as a quoted string) in interleaved rounds; prints one line
+# per command: median wall ms, median client CPU ms, messages/s at the median.
+#   tours N MESSAGES nom1 'cmd1' nom2 'cmd2' ...
+tours() {
+  local n="$1" messages="$2"
+  shift 2
+  local -a noms=() cmds=()
+  while (($#)); do noms+=("$1") cmds+=("$2"); shift 2; done
+  declare -A murs=() cpus=()
+  for ((t = 0; t < n; t++)); do
+    for i in "${!cmds[@]}"; do
+      read -r m c < <(eval "chrono ${cmds[$i]}")
+      murs[$i]+="$m " cpus[$i]+="$c "
+    done
+  done
+  for i in "${!cmds[@]}"; do
+    # shellcheck disable=SC2086
+    local mm cc
+    mm=$(med ${murs[$i]}) cc=$(med ${cpus[$i]})
+    printf '  %-34s %7d ms  %6d ms CPU  %8.0f msg/s   (wall: %s)\n' "${noms[$i]}" "$mm" "$cc" \
+      "$(awk -v n="$messages" -v m="$mm" 'BEGIN { print (m > 0 ? n * 1000 / m : 0) }')" "${murs[$i]% }"
+  done
+}
 
 total=$(head -n 1 "$BUILD/bench-sortie.txt" | cut -f 2)
 echo "Mailbox: $NOMBRE messages, $total bytes, Dovecot $(dovecot --version | cut -d' ' -f1) on 127.0.0.1," \
   "$(nproc) CPUs, load $(cut -d' ' -f1 /proc/loadavg)"
-echo "Median of $TOURS rounds, one connection each (wall ms / client CPU ms):"
-printf '  bare TOP n 0 + LIST n loop: %6d / %4d   (wall: %s)\n' "$(med "${mur_nue[@]}")" "$(med "${cpu_nue[@]}")" "${mur_nue[*]}"
-printf '  vaskor-cli scan:            %6d / %4d   (wall: %s)\n' "$(med "${mur_scan[@]}")" "$(med "${cpu_scan[@]}")" "${mur_scan[*]}"
+echo "Loopback, median of $TOURS rounds, one connection each:"
+tours "$TOURS" "$NOMBRE" "bare sequential TOP + LIST loop" '"${nue[@]}"' \
+  "bare pipelined loop" '"${nuep[@]}"' "vaskor-cli scan" '"${scan[@]}"'
+
+# A relay on a free port in front of Dovecot: relais PORT OPTIONS...
+relais() {
+  local port="$1"
+  shift
+  python3 scripts/proxy-delai.py --ecoute "$port" --vers "$DOVECOT_HOST:$DOVECOT_PORT" "$@" >"$BUILD/relais-$port.txt" &
+  RELAIS+=("$!")
+  for _ in $(seq 50); do grep -q pret "$BUILD/relais-$port.txt" 2>/dev/null && return 0; sleep 0.1; done
+  echo "bench-scan: the relay on $port did not start" >&2
+  exit 1
+}
+port_libre() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+MOT_CHRONO="$MOT_LOIN"
+TOURS_LOIN=$(( TOURS < 3 ? TOURS : 3 ))
+for rtt in 20 50; do
+  p=$(port_libre)
+  relais "$p" --rtt "$rtt"
+  echo "Round trip $rtt ms (relay), $DISTANT messages, median of $TOURS_LOIN rounds:"
+  tours "$TOURS_LOIN" "$DISTANT" "bare sequential TOP + LIST loop" "\"$NUE\" -q 127.0.0.1 $p $USER_LOIN" \
+    "bare pipelined loop" "\"$NUE\" -q -p 127.0.0.1 $p $USER_LOIN" \
+    "vaskor-cli scan" "\"$CLI\" scan --host 127.0.0.1 --port $p --user $USER_LOIN --data \"$BUILD\""
+done
+
+p=$(port_libre)
+relais "$p" --nagle --sans-capa
+echo "Status and block written apart under Nagle, no CAPA (relay, no delay), $DISTANT messages:"
+tours "$TOURS_LOIN" "$DISTANT" "bare loop without quick ACK (before)" "\"$NUE\" 127.0.0.1 $p $USER_LOIN" \
+  "bare loop with quick ACK" "\"$NUE\" -q 127.0.0.1 $p $USER_LOIN" \
+  "vaskor-cli scan (after)" "\"$CLI\" scan --host 127.0.0.1 --port $p --user $USER_LOIN --data \"$BUILD\""

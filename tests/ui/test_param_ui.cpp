@@ -62,6 +62,7 @@ private slots:
         c.ActionParDefaut = 2;
         c.FiltresSujetActif = false;
         c.PasserTailleMax = false;
+        c.DecodageModerne = false;
         c.MsgAMarquer = "/tmp/b\xE9" "b\xE9.wav";
         d.Charger(c, false);
         d.show();
@@ -85,6 +86,7 @@ private slots:
         QCOMPARE(r.ActionParDefaut, 2);
         QVERIFY(r.FiltresExpActif && !r.FiltresSujetActif && r.FiltresEnteteActif);
         QCOMPARE(r.MsgAMarquer, c.MsgAMarquer);
+        QVERIFY(!r.DecodageModerne && !d.CBDecodageModerne()->isChecked());
 
         // Ticking "only friends" without friends is refused; with friends it warns.
         d.CBOnlyFriends()->click();
