@@ -30,7 +30,7 @@ for c in "${cibles[@]}"; do
   mkdir -p "$travail"
   graines=()
   case "$c" in
-    fuzz_entetes|fuzz_adresse|fuzz_liste_adresses|fuzz_date) [[ -n $CORPUS_MAILS ]] && graines=("$CORPUS_MAILS") ;;
+    fuzz_entetes|fuzz_adresse|fuzz_liste_adresses|fuzz_date|fuzz_corps) [[ -n $CORPUS_MAILS ]] && graines=("$CORPUS_MAILS") ;;
   esac
   journal="$CONSTRUCTION/$c.log"
   if "$CONSTRUCTION/tests/fuzz/$c" "$travail" "${graines[@]}" -max_total_time="$DUREE" -timeout=10 \

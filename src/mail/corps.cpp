@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,8 +48,22 @@ fs::path DossierTemporairePrive()
     const std::lock_guard<std::mutex> verrou(d.m);
     std::error_code ec;
     if (!d.chemin.empty() && fs::is_directory(d.chemin, ec)) return d.chemin;
+    const fs::path racine = QDir::tempPath().toStdString();
+    // Folders that a killed copy left behind (its process is gone) go now: theirs is the only
+    // way out once the program ends without running its exit code.
+    for (const auto& e : fs::directory_iterator(racine, ec)) {
+        const std::string nom = e.path().filename().string();
+        if (nom.rfind("vaskor-pj-", 0) != 0) continue;
+        const long pid = std::strtol(nom.c_str() + 10, nullptr, 10);
+        struct stat st {};
+        if (pid <= 0 || ::lstat(e.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            std::error_code ignore;
+            fs::remove_all(e.path(), ignore);
+        }
+    }
     // mkdtemp creates the folder with mode 0700: nobody else may read or plant a file there.
-    std::string modele = (QDir::tempPath().toStdString() + "/vaskor-pj-XXXXXX");
+    std::string modele = (racine / ("vaskor-pj-" + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(modele.data()))
         throw Echec(GenreEchec::Autre, "Impossible de cr\xE9" "er le dossier temporaire des pi\xE8" "ces jointes (" +
                                            Utf8VersCp1252(std::strerror(errno)) + ").");

@@ -6,7 +6,8 @@
 //
 // Attachments live in files of one private folder (mode 0700) made on first use under the
 // system's temporary folder; each file goes with the last copy of its attachment, and the
-// folder with whatever is left in it when the program ends normally.
+// folder with whatever is left in it when the program ends normally. The folder's name holds the
+// process number, so that the next start removes what a killed copy left behind.
 
 #include "core/texte.h"
 #include "mail/jeux_caracteres.h"

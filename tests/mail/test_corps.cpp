@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vaskor;
 using ::testing::ElementsAre;
@@ -144,6 +145,22 @@ TEST(DecodeurCorps, AttachmentsLiveInAPrivateFolderAndGoWithTheirMessage)
         m.Clear();
         EXPECT_FALSE(std::filesystem::exists(fichier));
     }
+}
+
+TEST(DossierTemporairePrive, TheFolderOfAGoneProcessIsRemovedAndALiveOnesKept)
+{
+    // The first call made this process's folder already (or makes it now); the clean-up runs
+    // when the folder is made, so a fresh one is forced by removing it.
+    const std::filesystem::path racine = DossierTemporairePrive().parent_path();
+    const std::filesystem::path mort = racine / "vaskor-pj-999999999-abcdef";
+    const std::filesystem::path vivant = racine / ("vaskor-pj-" + std::to_string(::getppid()) + "-abcdef");
+    std::filesystem::create_directories(mort / "x");
+    std::filesystem::create_directories(vivant);
+    std::filesystem::remove_all(DossierTemporairePrive());
+    (void)DossierTemporairePrive();
+    EXPECT_FALSE(std::filesystem::exists(mort));
+    EXPECT_TRUE(std::filesystem::exists(vivant));
+    std::filesystem::remove_all(vivant);
 }
 
 TEST(DecodeurCorps, AHostileMessageMeetsItsLimits)
