@@ -40,7 +40,7 @@ bash scripts/dovecot-lab.sh remplir "$LAB" anne 14 5 >/dev/null
 # The program folder is the executable's folder: a copy of vaskor with its data files beside it.
 cp build/src/app/vaskor "$PROG/vaskor"
 printf '%s\n' "$DOVECOT_PASSWORD_anne" | build/src/app/vaskor-cli accounts add --data "$PROG" \
-  --description "Boîte d'Anne" --server "$DOVECOT_HOST" --port "$DOVECOT_PORT" --user anne >/dev/null
+  --description "Boîte d'Anne" --server "$DOVECOT_HOST" --port "$DOVECOT_PORT" --user anne --security none >/dev/null
 # A subject filter that marks replies ("Re:"), written from the 132-byte record layout.
 python3 - "$PROG/filtres.dat" <<'PY'
 import struct, sys
