@@ -6,6 +6,8 @@
 #include "mail/echec.h"
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <new>
 #include <cstdlib>
 #include <limits>
@@ -214,6 +216,36 @@ void Controleur::Journaliser(std::vector<Texte> lignes)
     for (Texte& l : lignes) d_.journal.Ajouter(std::move(l));
 }
 
+void Controleur::VerifierJournal()
+{
+    journalBloque_.clear();
+    avisJournalDonne_ = false;
+    if (Dossier.empty()) return;
+    const std::string dossier = Utf8VersCp1252(Dossier.string());
+    if (::access(Dossier.c_str(), W_OK) != 0) {
+        journalBloque_ = "le dossier " + dossier + " n'accepte pas d'\xE9" "criture";
+        return;
+    }
+    const std::filesystem::path chemin = TrouverFichier(Dossier, NomFichierJournal);
+    struct stat etat {};
+    if (::lstat(chemin.c_str(), &etat) == 0 && !S_ISREG(etat.st_mode))
+        journalBloque_ = Utf8VersCp1252(chemin.string()) + " n'est pas un fichier";
+    else if (::lstat(chemin.c_str(), &etat) == 0 && ::access(chemin.c_str(), W_OK) != 0)
+        journalBloque_ = Utf8VersCp1252(chemin.string()) + " n'accepte pas d'\xE9" "criture";
+}
+
+void Controleur::AvisJournalBloque()
+{
+    if (avisJournalDonne_) return;
+    avisJournalDonne_ = true;
+    ++ComptesEnEchec;
+    if (ControleAutoEnCours) return;
+    fenetre_.Message(TitreErreur(),
+                     "Le journal des messages supprim\xE9s ne peut pas \xEAtre \xE9" "crit (" + journalBloque_ +
+                         ") : aucun message n'est supprim\xE9 sur le serveur, ceux \xE0 effacer sont marqu\xE9s.",
+                     IconeMessage::Avertissement);
+}
+
 bool Controleur::PrendreDossier(std::optional<VerrouDossier>& verrou)
 {
     DossierOccupe = false;
@@ -260,7 +292,9 @@ void Controleur::ControlerCompte(std::size_t indice, bool depuisTray)
     if (Occupe()) return;
     const Occupation occupation(occupe_);
     std::optional<VerrouDossier> verrou;
-    if (PrendreDossier(verrou)) ControlerUnCompte(indice, depuisTray);
+    if (!PrendreDossier(verrou)) return;
+    VerifierJournal();
+    ControlerUnCompte(indice, depuisTray);
 }
 
 void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
@@ -468,6 +502,10 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
             const Texte de = TexteAdresse(message_.From);
             // A date that could not be read shows empty, never as the origin of the calendar.
             const Texte date = message_.DateLisible ? TexteDate(message_.Date) : Texte();
+            if (resultat.Verdict == ActionEffacer && !journalBloque_.empty()) {
+                AvisJournalBloque();
+                resultat.Verdict = ActionMarquer;
+            }
             if (resultat.Verdict == ActionEffacer) {
                 // The journal line only once the server took the DELE (a refused one deleted nothing),
                 // and written only once QUIT commits it.
@@ -509,6 +547,7 @@ void Controleur::ControlerTousLesComptes()
     const Occupation occupation(occupe_);
     std::optional<VerrouDossier> verrou;
     if (!PrendreDossier(verrou)) return;
+    VerifierJournal();
     if (!ControleAutoEnCours && !DemanderSuppressionAvantControle(false)) return;
     ControleTousEnCours = true;
     // Left set by a failure escaping the run, the flag would keep every later check of one
@@ -555,7 +594,9 @@ void Controleur::SupprimerMarques()
     if (Occupe()) return;
     const Occupation occupation(occupe_);
     std::optional<VerrouDossier> verrou;
-    if (PrendreDossier(verrou)) Supprimer();
+    if (!PrendreDossier(verrou)) return;
+    VerifierJournal();
+    Supprimer();
 }
 
 void Controleur::Supprimer()
@@ -565,6 +606,11 @@ void Controleur::Supprimer()
     const std::size_t marques = d_.liste.NombreMarques();
     if (marques == 0) {
         fenetre_.Message(TitreInformation(), "Aucun message marqu\xE9 pour suppression.", IconeMessage::Information);
+        return;
+    }
+    // The list stays as it is: nothing was deleted, the numbers still hold.
+    if (!journalBloque_.empty()) {
+        AvisJournalBloque();
         return;
     }
     int position = 0;

@@ -146,7 +146,14 @@ private:
     // Header text kept by this run's rows; past a ceiling, new rows keep only what they need.
     std::size_t texteEntetes_ = 0;
 
+    // Why the journal cannot take a line now (empty when it can): a run then deletes nothing.
+    Texte journalBloque_;
+    bool avisJournalDonne_ = false;
+
     void FinSession(bool confirme);
+    // Checked before a run's first DELE: a deletion that could not be journaled is not made.
+    void VerifierJournal();
+    void AvisJournalBloque();
     void Journaliser(std::vector<Texte> lignes);
     // Takes the folder's lock for a run; false (after telling the user) when it stays busy.
     bool PrendreDossier(std::optional<VerrouDossier>& verrou);

@@ -511,6 +511,9 @@ void TFMain::ActiverInterface(bool actif)
 
 void TFMain::MajActions(bool selection)
 {
+    // While an operation runs every command stays off; rows removed by a deletion change the
+    // selection, and this must not hand the Message menu back half-way.
+    if (!interfaceActive_) return;
     EtatListe etat;
     etat.lignes = liste_.Nombre();
     etat.marquees = liste_.NombreMarques();

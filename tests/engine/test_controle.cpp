@@ -621,3 +621,28 @@ TEST(ControleCompte, APipelinedCheckGivesWhatOneCommandAtATimeGives)
         EXPECT_NE(bilans[0].find("row 1 un"), std::string::npos) << bilans[0];
     }
 }
+
+TEST(ControleCompte, AJournalThatCannotBeWrittenTurnsTheFiltersDeletionsIntoMarksAndSaysSoOnce)
+{
+    test::DossierTemporaire d;
+    std::filesystem::create_directory(d.Chemin() / "MAILS_SUPPRIMES.DAT");  // not a file
+    FauxServeurPop3 s;
+    ScriptControle(s, {"SPAM un", "deux", "SPAM trois"}, {100, 200, 300}, {});
+    s.Demarrer();
+    Banc b;
+    b.comptes.Remplacer({Compte("Maison", s.Port())});
+    b.controle.Dossier = d.Chemin();
+    b.controle.ControlerCompte(0);
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());  // no DELE
+    ASSERT_EQ(b.liste.Nombre(), 3u);
+    EXPECT_TRUE(b.liste[0].Marque);
+    EXPECT_TRUE(b.liste[2].Marque);
+    ASSERT_EQ(b.fenetre.messages.size(), 1u);
+    EXPECT_NE(b.fenetre.messages[0].texte.find("n'est pas un fichier) : aucun message n'est supprim\xE9"),
+              std::string::npos);
+    // The marked rows are not deleted either, and the list stays.
+    b.controle.SupprimerMarques();
+    EXPECT_EQ(b.liste.Nombre(), 3u);
+    EXPECT_EQ(b.fenetre.messages.size(), 2u);
+}
