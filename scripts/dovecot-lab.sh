@@ -32,7 +32,7 @@ set -euo pipefail
 
 ICI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 PROPRIETAIRE="${VASKOR_DOVECOT_USER:-vaskorlab}"
-UTILISATEURS=(anne bruno chloe david emile fanny gaston helene)
+UTILISATEURS=(anne bruno chloe david emile fanny gaston helene ivan julie)
 # A refused password is normally answered after 2 s; tests refuse passwords on purpose.
 DELAI_ECHEC="${VASKOR_DOVECOT_AUTH_DELAY:-0}"
 

@@ -147,9 +147,10 @@ void SynchroniserDossier(const fs::path& dossier)
 ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets, bool proprietaireSeul,
                                  const fs::path& modele)
 {
-    // A file that is replaced keeps its permissions (a journal the user made private stays so);
-    // the accounts file is always its owner's only.
-    mode_t mode = proprietaireSeul ? 0600 : 0644;
+    // A file that is replaced keeps its permissions (a journal the user made readable by others
+    // stays so); a new one is its owner's only, as the accounts file always is: mail senders,
+    // subjects and filters are nobody else's business.
+    mode_t mode = 0600;
     bool modeExistant = false;
     struct stat existant {};
     if (!proprietaireSeul && ::stat(modele.c_str(), &existant) == 0 && S_ISREG(existant.st_mode)) {
@@ -157,7 +158,7 @@ ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets
         modeExistant = true;
     }
     fs::path temp;
-    const int fd = CreerTemporaire(chemin, proprietaireSeul ? 0600 : 0644, temp);
+    const int fd = CreerTemporaire(chemin, 0600, temp);
     if (fd < 0)
         return {false, "Impossible d'écrire le fichier "_cp + Nom(chemin) + " : " + Err(errno)};
     const auto echec = [&](int e, const char* debut) {

@@ -39,8 +39,8 @@ ResultatFichier LireFichier(const fs::path& chemin, std::string& octets, bool* e
 
 // Writes `octets` to a temporary file in the same folder, flushes it to disk and renames it over
 // `chemin`; on any failure the old file is left as it was and the temporary one removed.
-// `proprietaireSeul` makes it readable and writable by its owner only; otherwise a file that is
-// replaced keeps its permissions.
+// A new file is readable and writable by its owner only; a file that is replaced keeps its
+// permissions, unless `proprietaireSeul` makes it its owner's only whatever they were.
 ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets,
                                       bool proprietaireSeul = false);
 

@@ -410,6 +410,12 @@ void Controleur::ControlerUnCompte(std::size_t indice, bool depuisTray)
             fenetre_.Message(TitreInformation(), Rogne(texte), IconeMessage::Avertissement);
         }
         fenetre_.TexteCompte({});
+    } catch (const ArretDemande&) {
+        // The program ends: its QUIT (when the session is in step) commits what was deleted.
+        sessionLaissee_ = client_.IsConnected();
+        fenetre_.TexteCompte({});
+        fin();
+        throw;
     } catch (const std::exception& e) {
         ++ComptesEnEchec;
         sessionLaissee_ = client_.IsConnected();
@@ -702,6 +708,8 @@ void Controleur::Supprimer()
                     break;
                 }
                 fenetre_.Message(titre, texte, IconeMessage::Avertissement);
+            } catch (const ArretDemande&) {
+                throw;
             } catch (const std::exception&) {
                 fenetre_.Message(TitreErreur(), "Erreur lors de la suppression d'un message :-(",
                                  IconeMessage::Avertissement);

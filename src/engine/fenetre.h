@@ -4,6 +4,8 @@
 // texts are code page 1252.
 
 #include "core/texte.h"
+
+#include <exception>
 #include "mail/transport.h"
 
 namespace vaskor {
@@ -13,6 +15,14 @@ enum class BoutonsMessage { Ok, OkAnnuler, OuiNon, OuiNonAnnuler };
 enum class ReponseMessage { Ok, Annuler, Oui, Non };
 enum class ReponseCertificat { Confiance, Annuler, SansReponse };
 enum class SonControle { MsgOK, MsgAMarquer, MsgAEffacer };
+
+// Thrown by TraiterEvenements when the program is asked to end (a signal, the end of the
+// desktop session): the run stops where it is, without a message, and the program then ends
+// the way "Quitter" does.
+class ArretDemande : public std::exception {
+public:
+    const char* what() const noexcept override { return "Arr\xEAt demand\xE9"; }
+};
 
 class FenetreControle {
 public:

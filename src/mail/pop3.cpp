@@ -3,6 +3,7 @@
 #include "mail/echec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -56,6 +57,8 @@ std::string_view ApresPremierEspace(std::string_view s)
 TIdPOP3::~TIdPOP3()
 {
     if (transport_) transport_->Fermer();
+    // The password in clear does not outlive the client in freed memory.
+    if (!Password.empty()) ::explicit_bzero(Password.data(), Password.size());
 }
 
 void TIdPOP3::Statut(StatutPop3 code, const Texte& texte)

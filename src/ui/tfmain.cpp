@@ -803,6 +803,24 @@ void TFMain::Quitter()
         }
         if (r == ReponseMessage::Oui) SupprimerMessagesMarques();
     }
+    FinirProgramme();
+}
+
+void TFMain::TerminerSurSignal()
+{
+    arretDemande_ = true;
+    // The run stops at its next step (TraiterEvenements), then this comes back.
+    if (controleur_->Occupe()) {
+        QTimer::singleShot(50, this, &TFMain::TerminerSurSignal);
+        return;
+    }
+    if (termine_ || !hideOnClose_) return;  // already ending
+    FinirProgramme();
+}
+
+void TFMain::FinirProgramme()
+{
+    timerControleAuto_->stop();
     liste_.Vider();
     SauverFiltres();
     FermerConnexion();
@@ -839,6 +857,8 @@ void TFMain::SousRapport(const std::function<void()>& travail)
 {
     try {
         if (travail) travail();
+    } catch (const ArretDemande&) {
+        // The program is ending: nothing to report.
     } catch (const std::exception& e) {
         Message("Vaskor", DepuisQString(TexteRapportErreur(TexteEchec(e))), IconeMessage::Erreur);
     }
@@ -893,7 +913,11 @@ void TFMain::Message(const Texte& titre, const Texte& texte, IconeMessage icone)
     boites_->Message(this, titre, texte, icone);
 }
 
-void TFMain::TraiterEvenements() { QCoreApplication::processEvents(); }
+void TFMain::TraiterEvenements()
+{
+    QCoreApplication::processEvents();
+    if (arretDemande_ && controleur_->Occupe()) throw ArretDemande();
+}
 
 bool TFMain::FenetreVisible() const { return isVisible(); }
 

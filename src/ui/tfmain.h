@@ -160,6 +160,9 @@ public:
     void Masquer();
     // "Quitter": the questions, then the end of the program.
     void Quitter();
+    // A signal or the end of the desktop session: the end of "Quitter" without a question (the
+    // marked rows stay on the server). A run in progress stops at its next step first.
+    void TerminerSurSignal();
     // The end of the program: the session closed, this run's journal lines merged into the
     // journal file and the file trimmed. Runs once; the destructor calls it too.
     void Terminer();
@@ -219,6 +222,8 @@ private:
     // Runs `travail`; a failure that escapes it is reported in the program's error box.
     void SousRapport(const std::function<void()>& travail);
     void SurMinimisation();
+    // What "Quitter" does once the questions are answered.
+    void FinirProgramme();
 
     // --- Seams: pieces that live in other parts of the program ---
     // The check run of one account, or of all accounts.
@@ -258,6 +263,7 @@ private:
     QTimer* timerControleAuto_ = nullptr;
     LecteurSons* sons_ = nullptr;
     bool termine_ = false;
+    bool arretDemande_ = false;
     bool dispositionModifiee_ = false;  // a column was resized or sorted by the user
     TriListe tri_;
     Commandes* cmd_;

@@ -10,6 +10,7 @@
 #include "core/filtre.h"
 #include "core/journal.h"
 #include "core/verrou_dossier.h"
+#include "platform/base/signaux_fin.h"
 #include "crypto/chiffrement.h"
 #include "crypto/fichier_comptes.h"
 #include "engine/controle.h"
@@ -49,7 +50,11 @@ public:
     void MajActions(bool) override {}
     void MajIconeTray(int, const Texte&) override {}
     void JouerSon(SonControle) override {}
-    void TraiterEvenements() override {}
+    // A signal stops the run at its next step; the command then keeps what was done.
+    void TraiterEvenements() override
+    {
+        if (SignauxFin::Recu() != 0) throw ArretDemande();
+    }
     bool FenetreVisible() const override { return true; }
     void MontrerFenetre() override {}
     void LabelProchainControle(bool, const Texte&) override {}
@@ -95,11 +100,13 @@ int Check(Contexte& c)
     if (!a.positionnels.empty()) return Usage(c, "argument inattendu \xAB " + a.positionnels[0] + " \xBB.");
     const fs::path dossier = DossierDonnees(a);
 
+    SignauxFin::Installer();
     const VerrouDossier verrou(dossier);
     if (!verrou.Obtenu()) {
         c.EcrireErreur(TexteDossierOccupe(dossier) + "\n");
         return 3;
     }
+    RetirerTemporairesAbandonnes(dossier);
 
     TCipherManager chiffre;
     ResultatChargementComptes comptes = ChargerComptes(chiffre, dossier);
@@ -162,13 +169,20 @@ int Check(Contexte& c)
             c.EcrireErreur("Aucun compte ne porte la description \"" + voulu + "\".\n");
             return 1;
         }
-        controle.ControlerCompte(trouve);
+        try {
+            controle.ControlerCompte(trouve);
+        } catch (const ArretDemande&) {
+        }
     } else {
         controle.ControleAutoEnCours = a.A("--auto");
-        controle.ControlerTousLesComptes();
+        try {
+            controle.ControlerTousLesComptes();
+        } catch (const ArretDemande&) {
+        }
         controle.ControleAutoEnCours = false;
     }
-    if (client.IsConnected()) client.CloseSession();  // a failed run leaves its session open
+    // A failed or stopped run leaves its session open: its QUIT commits what it deleted.
+    if (client.IsConnected()) client.CloseSession();
 
     for (std::size_t i = 0; i < liste.Nombre() && !a.A("--quiet"); ++i) {
         const LigneMessage& l = liste[i];
@@ -200,6 +214,8 @@ int Check(Contexte& c)
         c.EcrireErreur(r.erreur + "\n");
         statut = 1;
     }
+    // Ended by a signal: what was done is kept, and the status says why it stopped.
+    if (SignauxFin::Recu() != 0) return 128 + SignauxFin::Recu();
     return statut;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/base/dossiers.h"
 #include "platform/base/instance_unique.h"
 #include "platform/base/messagerie.h"
+#include "platform/base/signaux_fin.h"
 #include "platform/gui/icones.h"
 #include "platform/gui/sons.h"
 #include "platform/gui/tray.h"
@@ -11,10 +12,14 @@
 #include "ui/tfaide.h"
 #include "ui/tfmain.h"
 
+#include <QSocketNotifier>
+
 #include <filesystem>
+#include <memory>
 
 int main(int argc, char** argv)
 {
+    vaskor::InterdireVidageMemoire();
     vaskor::Application app(argc, argv);
 
     // A copy already running: this one ends at once, before any window and before reading or
@@ -52,10 +57,23 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::filesystem::path dossier = donnees.dossier;
+    vaskor::RetirerTemporairesAbandonnes(dossier);
     fenetre.ChargerDonnees(dossier, environnement);
     // The scratch folder where the preview saves attachments before they are opened.
     std::error_code ec;
     std::filesystem::create_directories(dossier / "temp", ec);
+    std::filesystem::permissions(dossier / "temp", std::filesystem::perms::owner_all, ec);
+
+    // Logout, shutdown or Ctrl+C: the data are kept as "Quitter" keeps them, no question asked.
+    std::unique_ptr<QSocketNotifier> signaux;
+    if (vaskor::SignauxFin::Installer()) {
+        signaux = std::make_unique<QSocketNotifier>(vaskor::SignauxFin::Descripteur(), QSocketNotifier::Read);
+        QObject::connect(signaux.get(), &QSocketNotifier::activated, &fenetre, [&fenetre] {
+            vaskor::SignauxFin::Vider();
+            fenetre.TerminerSurSignal();
+        });
+    }
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &fenetre, [&fenetre] { fenetre.TerminerSurSignal(); });
 
     // A second start brings this window forward (from the tray too).
     garde.SurActivation([&fenetre] { fenetre.MontrerFenetre(); });
