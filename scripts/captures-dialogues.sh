@@ -42,7 +42,7 @@ bash scripts/dovecot-lab.sh remplir "$LAB" anne 6 11 >/dev/null
 
 cp "$CONSTR/src/app/vaskor" "$PROG/vaskor"
 printf '%s\n' "$DOVECOT_PASSWORD_anne" | "$CONSTR/src/app/vaskor-cli" accounts add --data "$PROG" \
-  --description "Boîte d'Anne" --server "$DOVECOT_HOST" --port "$DOVECOT_PORT" --user anne >/dev/null
+  --description "Boîte d'Anne" --server "$DOVECOT_HOST" --port "$DOVECOT_PORT" --security none --user anne >/dev/null
 python3 - "$PROG/comptes.dat" <<'PY'
 import sys
 p = sys.argv[1]; b = bytearray(open(p, "rb").read()); b[0] = 1; open(p, "wb").write(b)
@@ -111,13 +111,15 @@ capture 'Nouveau filtre' dialogue-nouveau-filtre.png
 touche Return
 capture 'Ajouter un filtre Exp.*' dialogue-filtre-expediteur.png
 touche Return
-# The subject and header editors, cancelled.
+# The subject and header editors on the second message, cancelled.
+touche Down
 touche Insert; touche alt+s; touche Return
 capture 'Ajouter un filtre Sujet' dialogue-filtre-sujet.png
 touche Escape
 touche Insert; touche alt+n; touche Return
 capture 'Ajouter un filtre Ent.*' dialogue-filtre-entete.png
 touche Escape
+touche Up
 touche ctrl+f
 capture Filtres dialogue-filtres.png
 touche Escape
