@@ -915,7 +915,13 @@ void TFMain::Message(const Texte& titre, const Texte& texte, IconeMessage icone)
 
 void TFMain::TraiterEvenements()
 {
-    QCoreApplication::processEvents();
+    // A check calls this after every message: on a fast server that is thousands of times a
+    // second, and each call repainted the status bar, the progress bar and the new rows. Events
+    // are processed at most every 10 ms, far more often than the eye or a click needs.
+    if (!evenementsTraites_.isValid() || evenementsTraites_.elapsed() >= 10) {
+        QCoreApplication::processEvents();
+        evenementsTraites_.start();
+    }
     if (arretDemande_ && controleur_->Occupe()) throw ArretDemande();
 }
 

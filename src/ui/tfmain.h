@@ -19,6 +19,7 @@
 #include "ui/commandes.h"
 #include "ui/tri_liste.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <filesystem>
@@ -182,6 +183,7 @@ public:
     void MajIconeTray(int etat, const Texte& serveur = {}) override;
     void JouerSon(SonControle son) override;
     void TraiterEvenements() override;
+    QElapsedTimer evenementsTraites_;  // since the window last processed its events during a run
     bool FenetreVisible() const override;
     void MontrerFenetre() override;
     void LabelProchainControle(bool visible, const Texte& texte) override;
