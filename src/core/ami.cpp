@@ -55,8 +55,10 @@ std::string EncoderAmis(const ListeAmis& liste) { return AssemblerEnregistrement
 ResultatFichier ChargerAmis(const fs::path& dossier, ListeAmis& liste, bool* existe)
 {
     std::string octets;
-    ResultatFichier r = LireFichier(TrouverFichier(dossier, NomFichierAmis), octets, existe);
+    const fs::path chemin = TrouverFichier(dossier, NomFichierAmis);
+    ResultatFichier r = LireFichier(chemin, octets, existe);
     if (!r.ok) return r;
+    r.avertissement = GarderSiEndommage(chemin, octets.size(), sizeof(TAmi));
     const ListeAmis lus = DecoderAmis(octets);
     liste.insert(liste.end(), lus.begin(), lus.end());
     return r;

@@ -196,6 +196,26 @@ ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets
 
 }  // namespace
 
+std::string GarderCopieEndommagee(const fs::path& chemin, const std::string& pourquoi)
+{
+    std::error_code ec;
+    fs::path copie = chemin.string() + ".endommage";
+    for (int i = 2; fs::exists(copie, ec) && i < 100; ++i) copie = chemin.string() + ".endommage." + std::to_string(i);
+    if (!fs::copy_file(chemin, copie, ec) || ec)
+        return "Le fichier "_cp + Nom(chemin) + " est endommag\xE9 (" + pourquoi + ") et n'a pas pu \xEAtre copi\xE9 : " +
+               Err(ec.value()) + ".";
+    fs::permissions(copie, fs::perms::owner_read | fs::perms::owner_write, ec);
+    return "Le fichier "_cp + Nom(chemin) + " est endommag\xE9 (" + pourquoi + ") : une copie est gard\xE9" "e sous " +
+           Nom(copie) + ".";
+}
+
+std::string GarderSiEndommage(const fs::path& chemin, std::size_t taille, std::size_t tailleEnregistrement)
+{
+    if (tailleEnregistrement == 0 || taille % tailleEnregistrement == 0) return {};
+    return GarderCopieEndommagee(chemin, "sa taille n'est pas un multiple de " + std::to_string(tailleEnregistrement) +
+                                             " octets");
+}
+
 ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view octets, bool proprietaireSeul)
 {
     return EcrireAvecModele(chemin, octets, proprietaireSeul, chemin);

@@ -23,9 +23,19 @@ fs::path TrouverFichier(const fs::path& dossier, std::string_view nom);
 std::string TexteErreurSysteme(int numero);
 
 struct ResultatFichier {
+    ResultatFichier() = default;
+    ResultatFichier(bool reussi, std::string raison) : ok(reussi), erreur(std::move(raison)) {}
     bool ok = true;
     std::string erreur;  // why it failed, in French, for the user
+    std::string avertissement;  // read, but the user must hear of something (a damaged file)
 };
+
+// A record file whose length is not a whole number of records was cut short or is not ours:
+// before anything replaces it, it is copied to NAME.endommage (NAME.endommage.2... when that
+// exists). Returns what to tell the user, empty when the length is whole.
+std::string GarderSiEndommage(const fs::path& chemin, std::size_t taille, std::size_t tailleEnregistrement);
+// The copy itself, with the text to tell (`pourquoi` says what is wrong).
+std::string GarderCopieEndommagee(const fs::path& chemin, const std::string& pourquoi);
 
 // The largest data file read whole. The record files hold a few kilobytes; one above this is
 // garbage or not ours, and reading it would only cost memory and time.

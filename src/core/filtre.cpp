@@ -117,8 +117,10 @@ std::string EncoderFiltres(const ListeFiltres& liste) { return AssemblerEnregist
 ResultatFichier ChargerFiltres(const fs::path& dossier, ListeFiltres& liste, bool* existe)
 {
     std::string octets;
-    ResultatFichier r = LireFichier(TrouverFichier(dossier, NomFichierFiltres), octets, existe);
+    const fs::path chemin = TrouverFichier(dossier, NomFichierFiltres);
+    ResultatFichier r = LireFichier(chemin, octets, existe);
     if (!r.ok) return r;
+    r.avertissement = GarderSiEndommage(chemin, octets.size(), sizeof(TFiltre));
     const ListeFiltres lus = DecoderFiltres(octets);
     liste.insert(liste.end(), lus.begin(), lus.end());
     return r;

@@ -178,6 +178,13 @@ ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Te
     if (!verrou.Obtenu()) return {false, TexteDossierOccupe(dossier)};
     std::vector<Texte> lignes;
     if (ResultatFichier r = LireJournal(dossier, lignes); !r.ok) return r;
+    // A big file whose tail holds no line end is not a journal: it is kept aside, not replaced
+    // unseen by the few new lines.
+    std::string avertissement;
+    const fs::path chemin = TrouverFichier(dossier, NomFichierJournal);
+    std::error_code ec;
+    if (lignes.empty() && fs::file_size(chemin, ec) > TailleLectureJournal && !ec)
+        avertissement = GarderCopieEndommagee(chemin, "aucune fin de ligne dans ses 16 derniers Mo");
     lignes.reserve(lignes.size() + enAttente.size());
     for (Texte l : enAttente) {
         for (char& c : l)
@@ -186,7 +193,9 @@ ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Te
     }
     const std::size_t garder = nbLignesSvg > 0 ? std::size_t(nbLignesSvg) : 0;
     if (lignes.size() > garder) lignes.erase(lignes.begin(), lignes.end() - std::ptrdiff_t(garder));
-    return EcrireFichierDonnees(dossier, NomFichierJournal, AssemblerLignesJournal(lignes));
+    ResultatFichier r = EcrireFichierDonnees(dossier, NomFichierJournal, AssemblerLignesJournal(lignes));
+    r.avertissement = avertissement;
+    return r;
 }
 
 }  // namespace vaskor

@@ -69,6 +69,7 @@ ResultatChargementComptes ChargerComptes(TCipherManager& chiffre, const fs::path
             echec(lu.erreur);
             return r;
         }
+        r.avertissement = GarderSiEndommage(chemin, octets.size(), sizeof(TCompte));
         r.comptes.Remplacer(LireComptes(chiffre, octets, &r.motsDePasseIllisibles));
         // The accounts stay usable without their securities (each then takes its port's default),
         // but the user is told, and the file is not rewritten from that default unseen.

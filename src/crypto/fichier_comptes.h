@@ -47,6 +47,7 @@ struct ResultatChargementComptes {
     ListeComptes comptes;      // sorted; empty after a failure
     Texte message;             // MessageErreurFichierComptes() after a failure
     Texte detail;              // the system's reason after a failure, for a log
+    Texte avertissement;       // a damaged file, kept aside (GarderSiEndommage)
     int motsDePasseIllisibles = 0;
     // How each account connects (securites.dat beside comptes.dat).
     SecuritesComptes securites;

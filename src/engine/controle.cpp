@@ -207,6 +207,8 @@ void Controleur::Journaliser(std::vector<Texte> lignes)
 {
     if (EcrireJournal) {
         const ResultatFichier r = EcrireJournal(lignes);
+        if (r.ok && !r.avertissement.empty() && !ControleAutoEnCours)
+            fenetre_.Message(TitreErreur(), r.avertissement, IconeMessage::Avertissement);
         if (r.ok) return;
         if (!ControleAutoEnCours)
             fenetre_.Message(TitreErreur(),

@@ -392,17 +392,21 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
     amis_.clear();
     if (const ResultatFichier r = ChargerAmis(dossier_, amis_); !r.ok)
         Message("Erreur", r.erreur, IconeMessage::Avertissement);
+    else if (!r.avertissement.empty())
+        Message("Erreur", r.avertissement, IconeMessage::Avertissement);
     filtres_.clear();
     const ResultatFichier lectureFiltres = ChargerFiltres(dossier_, filtres_);
     filtresIllisibles_ = !lectureFiltres.ok;
     filtresLus_ = filtres_;
     if (filtresIllisibles_) Message("Erreur", lectureFiltres.erreur, IconeMessage::Avertissement);
+    if (!lectureFiltres.avertissement.empty()) Message("Erreur", lectureFiltres.avertissement, IconeMessage::Avertissement);
 
     ResultatChargementComptes comptes = vaskor::ChargerComptes(chiffre_, dossier_);
     if (!comptes.ok)
         Message("Erreur", comptes.detail.empty() ? comptes.message : comptes.message + "\r\n-> " + comptes.detail,
                 IconeMessage::Avertissement);
     if (!comptes.erreurSecurites.empty()) Message("Erreur", comptes.erreurSecurites, IconeMessage::Avertissement);
+    if (!comptes.avertissement.empty()) Message("Erreur", comptes.avertissement, IconeMessage::Avertissement);
     securites_ = std::move(comptes.securites);
     DefinirComptes(comptes.comptes.Tous());
     AfficherControles(comptes_.Nombre() > 0);

@@ -1,4 +1,6 @@
+#include "core/ami.h"
 #include "core/fichiers.h"
+#include "core/filtre.h"
 
 #include "support/outils.h"
 
@@ -113,4 +115,19 @@ TEST(Fichiers, ReadingRefusesWhatIsNotAPlainFileOrIsTooLargeWithoutHanging)
     EXPECT_TRUE(octets.empty());
     ASSERT_TRUE(LireFichier(d.Chemin() / "gros", octets, nullptr, 1000).ok);
     EXPECT_EQ(octets.size(), 1000u);
+}
+
+TEST(FichiersDonnees, ARecordFileOfAnOddLengthIsKeptAsideBeforeAnythingReplacesIt)
+{
+    test::DossierTemporaire d;
+    const std::string octets(sizeof(TFiltre) + 7, 'x');
+    test::EcrireTout(d.Chemin() / "filtres.dat", octets);
+    ListeFiltres filtres;
+    const ResultatFichier r = ChargerFiltres(d.Chemin(), filtres);
+    EXPECT_TRUE(r.ok);
+    EXPECT_NE(r.avertissement.find("endommag"), std::string::npos) << r.avertissement;
+    EXPECT_EQ(test::LireTout(d.Chemin() / "filtres.dat.endommage"), octets);
+    ListeAmis amis;  // a whole file says nothing
+    test::EcrireTout(d.Chemin() / "amis.dat", std::string(sizeof(TAmi), '\0'));
+    EXPECT_TRUE(ChargerAmis(d.Chemin(), amis).avertissement.empty());
 }

@@ -137,7 +137,9 @@ int Check(Contexte& c)
             c.EcrireErreur(r.erreur + "\n");
             return 1;
         }
+        if (!r.avertissement.empty()) c.EcrireErreur(r.avertissement + "\n");
     }
+    if (!comptes.avertissement.empty()) c.EcrireErreur(comptes.avertissement + "\n");
 
     filtresLus = filtres;
 
