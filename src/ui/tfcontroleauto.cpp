@@ -235,7 +235,19 @@ bool TFControleAuto::Enregistrer(QWidget* parent, const TConfig& config, const L
         boites.Message(parent, "Erreur", MessageErreurEnregistrementConfig(r.erreur), IconeMessage::Erreur);
         ok = false;
     }
-    if (const ResultatFichier r = EnregistrerComptes(chiffre, dossier, comptes.Tous()); !r.ok) {
+    // The file may have changed since the window read it (vaskor-cli accounts add): only the
+    // flags this dialog sets are written onto what is on disk now, so nothing added elsewhere is
+    // lost. Accounts are matched by description, server and user name.
+    std::vector<TCompte> aEcrire = comptes.Tous();
+    if (ResultatChargementComptes disque = ChargerComptes(chiffre, dossier); disque.ok && !disque.comptes.Tous().empty()) {
+        aEcrire = disque.comptes.Tous();
+        for (TCompte& c : aEcrire)
+            for (const TCompte& m : comptes.Tous())
+                if (m.Description.Lire() == c.Description.Lire() && m.ServeurPOP.Lire() == c.ServeurPOP.Lire() &&
+                    m.NomUser.Lire() == c.NomUser.Lire())
+                    c.ControleAuto = m.ControleAuto;
+    }
+    if (const ResultatFichier r = EnregistrerComptes(chiffre, dossier, aEcrire); !r.ok) {
         boites.Message(parent, "Erreur", MessageErreurEnregistrementComptes(r.erreur), IconeMessage::Erreur);
         ok = false;
     }

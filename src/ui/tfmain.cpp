@@ -96,6 +96,12 @@ TFMain::TFMain(QWidget* parent)
     BrancherCommande(Commande::Journal, [this] { TFMailsSupp::Executer(this, dossier_, journal_, *boites_); });
     BrancherCommande(Commande::ControleAuto, [this] {
         if (TFControleAuto::Executer(this, config_, comptes_, dossier_, chiffre_, *boites_)) {
+            // The save took in accounts added elsewhere meanwhile: the window takes them too.
+            if (ResultatChargementComptes relus = vaskor::ChargerComptes(chiffre_, dossier_);
+                relus.ok && relus.comptes.Nombre() != comptes_.Nombre()) {
+                DefinirComptes(relus.comptes.Tous());
+                comptes_.NormaliserControleAuto();
+            }
             MajTimerControleAuto();
             planificateur_->ApresReglage();
         }

@@ -311,6 +311,23 @@ private slots:
         QCOMPARE(LireOctets(CheminConfig(Chemin(d))), avant);
     }
 
+    void UnCompteAjouteAilleursSurvitALEnregistrement()
+    {
+        QTemporaryDir d;
+        TCipherManager chiffre;
+        Boites b;
+        ListeComptes fenetre = TroisComptes();
+        std::vector<TCompte> disque = fenetre.Tous();
+        disque.push_back(CompteAvec("Ajout", "secret3", false));  // vaskor-cli accounts add meanwhile
+        QVERIFY(EnregistrerComptes(chiffre, Chemin(d), disque).ok);
+        fenetre.DefinirControleAuto(2, false);
+        QVERIFY(TFControleAuto::Enregistrer(nullptr, ConfigParDefaut(), fenetre, Chemin(d), chiffre, b.scriptees));
+        const ResultatChargementComptes relus = ChargerComptes(chiffre, Chemin(d));
+        QCOMPARE(relus.comptes.Nombre(), std::size_t(4));
+        for (const TCompte& c : relus.comptes.Tous())
+            if (c.Description.Lire() == fenetre[2].Description.Lire()) QCOMPARE(int(c.ControleAuto), 0);
+    }
+
     void UnEnregistrementImpossibleEstSignaleDansUneBoiteErreur()
     {
         QTemporaryDir d;
