@@ -10,6 +10,7 @@
 #include "ui/modele_messages.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
+#include "ui/tfcomptes.h"
 #include "ui/tfcontroleauto.h"
 #include "engine/ajout_ami.h"
 #include "platform/base/autorun.h"
@@ -107,6 +108,7 @@ TFMain::TFMain(QWidget* parent)
         }
     });
     BrancherCommande(Commande::GestionFiltres, [this] { Filtres1Click(); });
+    BrancherCommande(Commande::Comptes, [this] { Comptes1Click(); });
     BrancherCommande(Commande::Filtrer, [this] { AjouterFiltre1Click(); });
     BrancherCommande(Commande::AjouterAuxAmis, [this] { AjouterAuxAmis1Click(); });
     BrancherCommande(Commande::Amis, [this] { Amis1Click(); });
@@ -630,6 +632,38 @@ TFFiltres& TFMain::GestionnaireFiltres()
 {
     if (!gestionnaireFiltres_) gestionnaireFiltres_ = new TFFiltres(config_, *boites_, this);
     return *gestionnaireFiltres_;
+}
+
+TFComptes& TFMain::DialogueComptes()
+{
+    if (!dialogueComptes_) dialogueComptes_ = new TFComptes(*boites_, this);
+    return *dialogueComptes_;
+}
+
+void TFMain::Comptes1Click()
+{
+    TFComptes& d = DialogueComptes();
+    d.Charger(comptes_, securites_);
+    if (d.exec() != QDialog::Accepted) return;
+    AppliquerComptes(d.Comptes(), d.Securites());
+}
+
+void TFMain::AppliquerComptes(std::vector<TCompte> comptes, SecuritesComptes securites)
+{
+    DefinirComptes(std::move(comptes));
+    securites_ = std::move(securites);
+    if (!dossier_.empty()) {
+        // The securities first: an account written without its record would be taken in clear.
+        if (const ResultatFichier r = EnregistrerSecurites(dossier_, securites_, comptes_.Tous()); !r.ok)
+            boites_->Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
+        if (const ResultatFichier r = EnregistrerComptes(chiffre_, dossier_, comptes_.Tous()); !r.ok)
+            boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(r.erreur), IconeMessage::Erreur);
+    }
+    const int automatiques = comptes_.NormaliserControleAuto();
+    if (automatiques == 0) config_.ControleAuto = false;
+    cmd_->Activer(cmd_->ControleAuto1, automatiques > 0);
+    lNextCheck_->setVisible(config_.ControleAuto);
+    MajTimerControleAuto();
 }
 
 void TFMain::Filtres1Click()

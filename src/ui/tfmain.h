@@ -41,6 +41,7 @@ class LecteurSons;
 class BoitesMessage;
 class MenusControle;
 class ModeleMessages;
+class TFComptes;
 class TFMsg;
 class TFFiltres;
 class VueMessages;
@@ -143,6 +144,12 @@ public:
     void LVMsgColumnClick(int colonne);
     // "Gestion des filtres...": the filter manager on the window's filters.
     void Filtres1Click();
+    // "Comptes..." (F11): the account list; on OK the accounts and their securities are replaced,
+    // written to comptes.dat and securites.dat, the check menus rebuilt and the automatic-check
+    // flags normalised.
+    void Comptes1Click();
+    // What OK of the account list applies (also without the dialog, for tests).
+    void AppliquerComptes(std::vector<TCompte> comptes, SecuritesComptes securites);
     // "Filtrer...": a filter made from the selected message.
     void AjouterFiltre1Click();
     // "Ajouter aux amis": the sender of the selected message becomes a friend.
@@ -154,6 +161,7 @@ public:
     // The filter manager, made at its first use (its header editor offers the loaded settings'
     // header names) and kept for the run.
     TFFiltres& GestionnaireFiltres();
+    TFComptes& DialogueComptes();
     // How "Options..." sets the autostart entry (tests replace it).
     void DefinirMiseAJourAutoRun(std::function<void(bool)> f) { autoRun_ = std::move(f); }
     void LVMsgDblClick();
@@ -293,6 +301,7 @@ private:
     TFMsg* tfmsg_ = nullptr;
 
     TFFiltres* gestionnaireFiltres_ = nullptr;
+    TFComptes* dialogueComptes_ = nullptr;
     bool sortieSon_ = true;
     std::function<void(bool)> autoRun_;
     std::map<Commande, std::function<void()>> travaux_;
