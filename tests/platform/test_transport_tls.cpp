@@ -121,7 +121,7 @@ TEST(TransportTls, StartTlsLogsInOnlyInsideTheEncryptedSession)
     MagasinEssai magasin(autorite.Pem());
     ServeurTlsEssai serveur(autorite.Signer({"localhost"}), true);
     EXPECT_EQ(Session("localhost", serveur.Port(), ModeSecurite::StartTls).erreur, "");
-    EXPECT_THAT(serveur.Recues(), ::testing::ElementsAre("USER anne", "PASS secret", "STAT", "QUIT"));
+    EXPECT_THAT(serveur.Recues(4), ::testing::ElementsAre("USER anne", "PASS secret", "STAT", "QUIT"));
 }
 
 TEST(TransportTls, StartTlsNeverFallsBackToClear)

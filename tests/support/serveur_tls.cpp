@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 
@@ -156,66 +158,76 @@ ServeurTlsEssai::ServeurTlsEssai(const CertificatEssai& certificat, bool stls)
     X509_free(x);
     EVP_PKEY_free(k);
 
+    // A peer that vanishes mid-write must not end the test process.
+    ::signal(SIGPIPE, SIG_IGN);
     fil_ = std::thread([this, ctx, stls] {
-        // Each accepted connection is served to its end; the destructor stops the wait.
+        // Each connection gets its own thread: one a client dropped cannot hold up the next.
+        std::vector<std::thread> connexions;
         while (!fin_) {
             pollfd p{ecoute_, POLLIN, 0};
             if (::poll(&p, 1, 50) <= 0) continue;
             const int fd = ::accept(ecoute_, nullptr, nullptr);
             if (fd < 0) continue;
-            timeval delai{5, 0};
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &delai, sizeof delai);
-            std::string tampon;
-            auto lignePlate = [&](std::string& ligne) {
-                char c;
-                ligne.clear();
-                while (::recv(fd, &c, 1, 0) == 1) {
-                    if (c == '\n') return true;
-                    if (c != '\r') ligne += c;
-                }
-                return false;
-            };
-            auto envoyerPlat = [&](const std::string& s) { (void)!::send(fd, s.data(), s.size(), MSG_NOSIGNAL); };
-            bool ok = true;
-            if (stls) {
-                std::string l;
-                envoyerPlat("+OK pret\r\n");
-                ok = lignePlate(l) && l == "CAPA";
-                if (ok) envoyerPlat("+OK\r\nUSER\r\nSTLS\r\n.\r\n");
-                ok = ok && lignePlate(l) && l == "STLS";
-                if (ok) envoyerPlat("+OK commencez\r\n");
-            }
-            SSL* ssl = SSL_new(ctx);
-            SSL_set_fd(ssl, fd);
-            if (ok && SSL_accept(ssl) == 1) {
-                auto envoyer = [&](const std::string& s) { SSL_write(ssl, s.data(), static_cast<int>(s.size())); };
-                if (!stls) envoyer("+OK pret\r\n");
-                char b[512];
-                int n;
-                while ((n = SSL_read(ssl, b, sizeof b)) > 0) {
-                    tampon.append(b, static_cast<std::size_t>(n));
-                    std::size_t fin;
-                    bool quitte = false;
-                    while ((fin = tampon.find("\r\n")) != std::string::npos) {
-                        const std::string l = tampon.substr(0, fin);
-                        tampon.erase(0, fin + 2);
-                        {
-                            std::lock_guard<std::mutex> verrou(m_);
-                            recues_.push_back(l);
-                        }
-                        if (l == "STAT") envoyer("+OK 0 0\r\n");
-                        else if (l == "LIST") envoyer("+OK\r\n.\r\n");
-                        else if (l == "QUIT") { envoyer("+OK\r\n"); quitte = true; }
-                        else envoyer("+OK\r\n");
-                    }
-                    if (quitte) break;
-                }
-            }
-            SSL_free(ssl);
-            ::close(fd);
+            connexions.emplace_back([this, ctx, stls, fd] { Servir(ctx, fd, stls); });
         }
+        for (std::thread& t : connexions) t.join();
         SSL_CTX_free(ctx);
     });
+}
+
+void ServeurTlsEssai::Servir(ssl_ctx_st* ctx, int fd, bool stls)
+{
+    timeval delai{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &delai, sizeof delai);
+    std::string tampon;
+    auto lignePlate = [&](std::string& ligne) {
+        char c;
+        ligne.clear();
+        while (::recv(fd, &c, 1, 0) == 1) {
+            if (c == '\n') return true;
+            if (c != '\r') ligne += c;
+        }
+        return false;
+    };
+    auto envoyerPlat = [&](const std::string& s) { (void)!::send(fd, s.data(), s.size(), MSG_NOSIGNAL); };
+    bool ok = true;
+    if (stls) {
+        std::string l;
+        envoyerPlat("+OK pret\r\n");
+        ok = lignePlate(l) && l == "CAPA";
+        if (ok) envoyerPlat("+OK\r\nUSER\r\nSTLS\r\n.\r\n");
+        ok = ok && lignePlate(l) && l == "STLS";
+        if (ok) envoyerPlat("+OK commencez\r\n");
+    }
+    SSL* ssl = SSL_new(ctx);
+    SSL_set_fd(ssl, fd);
+    if (ok && SSL_accept(ssl) == 1) {
+        auto envoyer = [&](const std::string& s) { SSL_write(ssl, s.data(), static_cast<int>(s.size())); };
+        if (!stls) envoyer("+OK pret\r\n");
+        char b[512];
+        int n;
+        while ((n = SSL_read(ssl, b, sizeof b)) > 0) {
+            tampon.append(b, static_cast<std::size_t>(n));
+            std::size_t fin;
+            bool quitte = false;
+            while ((fin = tampon.find("\r\n")) != std::string::npos) {
+                const std::string l = tampon.substr(0, fin);
+                tampon.erase(0, fin + 2);
+                {
+                    std::lock_guard<std::mutex> verrou(m_);
+                    recues_.push_back(l);
+                }
+                cv_.notify_all();
+                if (l == "STAT") envoyer("+OK 0 0\r\n");
+                else if (l == "LIST") envoyer("+OK\r\n.\r\n");
+                else if (l == "QUIT") { envoyer("+OK\r\n"); quitte = true; }
+                else envoyer("+OK\r\n");
+            }
+            if (quitte) break;
+        }
+    }
+    SSL_free(ssl);
+    ::close(fd);
 }
 
 ServeurTlsEssai::~ServeurTlsEssai()
@@ -225,9 +237,10 @@ ServeurTlsEssai::~ServeurTlsEssai()
     ::close(ecoute_);
 }
 
-std::vector<std::string> ServeurTlsEssai::Recues() const
+std::vector<std::string> ServeurTlsEssai::Recues(std::size_t auMoins) const
 {
-    std::lock_guard<std::mutex> verrou(m_);
+    std::unique_lock<std::mutex> verrou(m_);
+    cv_.wait_for(verrou, std::chrono::seconds(5), [&] { return recues_.size() >= auMoins; });
     return recues_;
 }
 

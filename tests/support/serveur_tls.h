@@ -4,10 +4,13 @@
 // in clear first. It accepts any login and reports an empty mailbox.
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+struct ssl_ctx_st;
 
 namespace vaskor::test {
 
@@ -34,15 +37,19 @@ public:
     ServeurTlsEssai(const CertificatEssai& certificat, bool stls = false);
     ~ServeurTlsEssai();
     int Port() const { return port_; }
-    // The lines the client sent inside TLS (those of a session still going may be missing).
-    std::vector<std::string> Recues() const;
+    // The lines the client sent inside TLS, once there are at least `auMoins` of them (or after
+    // five seconds): the server's thread may still be reading the last ones.
+    std::vector<std::string> Recues(std::size_t auMoins = 0) const;
 
 private:
+    void Servir(ssl_ctx_st* ctx, int fd, bool stls);
+
     int ecoute_ = -1;
     int port_ = 0;
     std::atomic<bool> fin_{false};
     std::thread fil_;
     mutable std::mutex m_;
+    mutable std::condition_variable cv_;
     std::vector<std::string> recues_;
 };
 
