@@ -10,7 +10,7 @@
 #include "engine/controle.h"
 #include "mail/echec.h"
 #include "mail/pop3.h"
-#include "platform/base/transport_tcp.h"
+#include "platform/base/transport_tls.h"
 
 #include <cstdio>
 #include <fstream>
@@ -172,7 +172,7 @@ int Show(Contexte& c)
         return 1;
     }
 
-    TIdPOP3 client([] { return CreerTransportTcp(); });
+    TIdPOP3 client([] { return CreerTransportTls(); });
     // The account's security (TLS, STLS, a trusted certificate) as the check uses it.
     PreparerClient(client, *compte, &comptes.securites);
     TIdMessage m;
