@@ -1,5 +1,6 @@
 #include "ui/tfmain.h"
 
+#include "core/verrou_dossier.h"
 #include "crypto/fichier_comptes.h"
 #include "platform/base/transport_tls.h"
 #include "platform/gui/sons.h"
@@ -653,11 +654,18 @@ void TFMain::AppliquerComptes(std::vector<TCompte> comptes, SecuritesComptes sec
     DefinirComptes(std::move(comptes));
     securites_ = std::move(securites);
     if (!dossier_.empty()) {
-        // The securities first: an account written without its record would be taken in clear.
-        if (const ResultatFichier r = EnregistrerSecurites(dossier_, securites_, comptes_.Tous()); !r.ok)
-            boites_->Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
-        if (const ResultatFichier r = EnregistrerComptes(chiffre_, dossier_, comptes_.Tous()); !r.ok)
-            boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(r.erreur), IconeMessage::Erreur);
+        // Another program may be checking in this folder: the files are written once it is done.
+        const VerrouDossier verrou(dossier_, VerrouDossier::DelaiParDefautMs, [] { QApplication::processEvents(); });
+        if (!verrou.Obtenu()) {
+            boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(TexteDossierOccupe(dossier_)),
+                             IconeMessage::Erreur);
+        } else {
+            // The securities first: an account written without its record would be taken in clear.
+            if (const ResultatFichier r = EnregistrerSecurites(dossier_, securites_, comptes_.Tous()); !r.ok)
+                boites_->Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
+            if (const ResultatFichier r = EnregistrerComptes(chiffre_, dossier_, comptes_.Tous()); !r.ok)
+                boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(r.erreur), IconeMessage::Erreur);
+        }
     }
     const int automatiques = comptes_.NormaliserControleAuto();
     if (automatiques == 0) config_.ControleAuto = false;
