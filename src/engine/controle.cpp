@@ -154,7 +154,7 @@ void Controleur::OuvrirSession(const TCompte& compte)
         const ReponseCertificat r =
             fenetre_.ConfianceCertificat(compte.Description.Lire(), compte.ServeurPOP.Lire(), e.Certificat());
         if (r == ReponseCertificat::SansReponse) throw;
-        // Annuler: the check fails as a refused connection does, without a second account of why.
+        // Annuler: the check fails as a refused connection does.
         if (r == ReponseCertificat::Annuler) throw Echec(GenreEchec::Autre, e.Message());
         d_.securites->DefinirEmpreinte(compte, e.Certificat().empreinte);
         if (SecuritesModifiees) SecuritesModifiees();
