@@ -11,6 +11,8 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -32,6 +34,43 @@ int MsRestantes(Horloge::time_point echeance)
     const auto r = std::chrono::duration_cast<milliseconds>(echeance - Horloge::now()).count();
     return r < 0 ? 0 : static_cast<int>(std::min<long long>(r, 1 << 30));
 }
+
+// OpenSSL writes to the socket with write(), which raises SIGPIPE when the server has closed its
+// end: left alone, the signal would end the whole program in the middle of a check. It is held
+// back on this thread for one OpenSSL call, and one the call raised is taken off before the mask
+// is restored. errno is kept for the caller's SSL_get_error.
+class SansSigpipe {
+public:
+    SansSigpipe()
+    {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t enAttente;
+        sigpending(&enAttente);
+        dejaEnAttente_ = sigismember(&enAttente, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &ancien_);
+    }
+    ~SansSigpipe()
+    {
+        const int erreur = errno;
+        sigset_t enAttente;
+        sigpending(&enAttente);
+        if (!dejaEnAttente_ && sigismember(&enAttente, SIGPIPE) == 1) {
+            const timespec zero{0, 0};
+            while (sigtimedwait(&pipe_, nullptr, &zero) == -1 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &ancien_, nullptr);
+        errno = erreur;
+    }
+    SansSigpipe(const SansSigpipe&) = delete;
+    SansSigpipe& operator=(const SansSigpipe&) = delete;
+
+private:
+    sigset_t pipe_{};
+    sigset_t ancien_{};
+    bool dejaEnAttente_ = false;
+};
 
 // The last error of OpenSSL's queue, in its own words; the queue is emptied.
 Texte TexteErreurSsl()
@@ -120,7 +159,10 @@ public:
         while (!octets.empty()) {
             ERR_clear_error();
             errno = 0;
-            const int n = SSL_write(ssl_, octets.data(), static_cast<int>(std::min<std::size_t>(octets.size(), 1 << 20)));
+            const int n = [&] {
+                const SansSigpipe garde;
+                return SSL_write(ssl_, octets.data(), static_cast<int>(std::min<std::size_t>(octets.size(), 1 << 20)));
+            }();
             if (n > 0) {
                 octets.remove_prefix(static_cast<std::size_t>(n));
                 dernierProgres = Horloge::now();
@@ -138,7 +180,10 @@ public:
         for (;;) {
             ERR_clear_error();
             errno = 0;
-            const int n = SSL_read(ssl_, tampon, static_cast<int>(std::min<std::size_t>(taille, 1 << 20)));
+            const int n = [&] {
+                const SansSigpipe garde;
+                return SSL_read(ssl_, tampon, static_cast<int>(std::min<std::size_t>(taille, 1 << 20)));
+            }();
             if (n > 0) return static_cast<std::size_t>(n);
             const int e = SSL_get_error(ssl_, n);
             // A server that closes after QUIT often skips the TLS closing message.
@@ -199,7 +244,10 @@ private:
         for (;;) {
             ERR_clear_error();
             errno = 0;
-            const int r = SSL_connect(ssl_);
+            const int r = [&] {
+                const SansSigpipe garde;
+                return SSL_connect(ssl_);
+            }();
             if (r == 1) return;
             Attendre(r, Horloge::now(), p.delaiMaxMs, MsRestantes(echeance), p.attente, true);
         }
