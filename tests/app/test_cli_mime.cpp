@@ -25,6 +25,12 @@ TEST(CliMime, PrintsTheFieldsTheTextInItsCharsetAndTheAttachments)
               "La r\xC3\xA9union\n [2J.fin\n");
     ASSERT_EQ(LancerCli("mime --html -", message, sortie, &erreurs), 0) << erreurs;
     EXPECT_NE(sortie.find("<p>cach\xC3\xA9</p>"), std::string::npos);
+    // The headers follow the decoding setting, as the list's do.
+    const std::string encode = "From: =?UTF-8?Q?Chlo=C3=A9?= <c@x.fr>\r\n\r\nx\r\n";
+    ASSERT_EQ(LancerCli("mime --decodage-moderne 0 -", encode, sortie, &erreurs), 0) << erreurs;
+    EXPECT_NE(sortie.find("De: =?UTF-8?Q?Chlo=C3=A9?= <c@x.fr>"), std::string::npos) << sortie;
+    ASSERT_EQ(LancerCli("mime --decodage-moderne 1 -", encode, sortie, &erreurs), 0) << erreurs;
+    EXPECT_NE(sortie.find("De: \"Chlo\xC3\xA9\" <c@x.fr>"), std::string::npos) << sortie;
     EXPECT_EQ(LancerCli("mime", "", sortie, &erreurs), 64);
     EXPECT_EQ(LancerCli("mime /nonexistent/x.eml", "", sortie, &erreurs), 1);
 }

@@ -109,6 +109,8 @@ int Mime(Contexte& c)
         return 64;
     }
     TIdMessage m;
+    // The headers read as the list and the preview read them: the folder's setting, or the option.
+    m.DecodageModerne = DecodageModerne(a, [&a] { return DecodageModerneDuDossier(DossierDonnees(a)); });
     TCipherManager chiffre;
     try {
         LecteurMessage lecteur(m);
@@ -176,6 +178,7 @@ int Show(Contexte& c)
     // The account's security (TLS, STLS, a trusted certificate) as the check uses it.
     PreparerClient(client, *compte, &comptes.securites);
     TIdMessage m;
+    m.DecodageModerne = DecodageModerne(a, [&config] { return config.DecodageModerne; });
     try {
         client.OpenSession();
         LecteurMessage lecteur(m);
@@ -209,18 +212,19 @@ int Show(Contexte& c)
 
 EnregistrementCommande mime("mime", "affiche un message brut comme l'aperçu (champs, texte, pièces jointes)", Mime);
 EnregistrementCommande show("show", "aperçu du message N d'un compte, sans le supprimer", Show);
-EnregistrementAide aideMime({"mime", "mime [--html] [--key CLÉ] FICHIER",
+EnregistrementAide aideMime({"mime", "mime [--html] [--key CLÉ] [--decodage-moderne 0|1] [--data DOSSIER] FICHIER",
                              "Affiche le message brut de FICHIER (- pour l'entrée standard) comme l'aperçu le\n"
                              "montrerait : ses champs, son texte décodé, ses pièces jointes.",
                              {{"--html", nullptr, "montre aussi la partie HTML d'un message HTML"},
-                              {"--key", "CLÉ", "clé d'un message chiffré (entête X-CRPT)"}}});
-EnregistrementAide aideShow({"show", "show --account DESCRIPTION [--html] [--key CLÉ] [--data DOSSIER] N",
+                              {"--key", "CLÉ", "clé d'un message chiffré (entête X-CRPT)"},
+                              OptionDecodageModerne, OptionData}});
+EnregistrementAide aideShow({"show", "show --account DESCRIPTION [--html] [--key CLÉ] [--decodage-moderne 0|1] [--data DOSSIER] N",
                              "L'aperçu du message numéro N du compte, téléchargé entier (RETR) sans être supprimé :\n"
                              "ses champs, son texte décodé, ses pièces jointes.",
                              {{"--account", "DESCRIPTION", "le compte de comptes.dat"},
                               {"--html", nullptr, "montre aussi la partie HTML d'un message HTML"},
                               {"--key", "CLÉ", "clé d'un message chiffré (entête X-CRPT)"},
-                              OptionData}});
+                              OptionDecodageModerne, OptionData}});
 
 }  // namespace
 }  // namespace vaskor::cli
