@@ -35,6 +35,26 @@ std::string Utf8VersCp1252(std::string_view utf8);
 
 // Source files are UTF-8; a French literal meant for the core is written "Déjà connecté."_cp
 // and arrives as code page 1252 bytes.
+// The value of a hexadecimal digit in either case, or -1.
+constexpr int ValeurHexa(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The value of a character of the base64 alphabet, or -1 (the padding "=" included).
+constexpr int ValeurBase64(char c)
+{
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
 inline std::string operator""_cp(const char* s, std::size_t n) { return Utf8VersCp1252({s, n}); }
 
 }  // namespace vaskor

@@ -142,14 +142,6 @@ bool TPartie::SaveToFile(const fs::path& cible, std::string* erreur) const
 
 namespace {
 
-int ValeurHexa(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 Texte DecoderPourcent(std::string_view s)
 {
     Texte r;
@@ -299,16 +291,6 @@ TexteUtf8 NomFichierSur(std::string_view nomUtf8)
 namespace {
 
 enum class Transfert { Aucun, Base64, QuotedPrintable, Uuencode, Xxencode, UuBase64 };
-
-int Sextet64(unsigned char c)
-{
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
 
 int SextetXx(unsigned char c)
 {
@@ -525,7 +507,7 @@ struct DecodeurCorps::Etat {
                 quantum = 0;
                 sextets = 0;
             } else {
-                const int s = Sextet64(static_cast<unsigned char>(ch));
+                const int s = ValeurBase64(static_cast<unsigned char>(ch));
                 if (s < 0) continue;
                 quantum = (quantum << 6) | static_cast<unsigned>(s);
                 if (++sextets == 4) {

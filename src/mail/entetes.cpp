@@ -43,14 +43,7 @@ Texte ValeurDepliee(const ListeEntetes& entetes, std::size_t i, std::size_t debu
 }
 
 bool EstHexa(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-int ValeurHexa(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return c - 'A' + 10;
-}
-
-int ValeurBase64(char c)
+int ValeurBase64OuZero(char c)
 {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
@@ -92,8 +85,8 @@ Texte DecoderB(std::string_view code)
     Texte r;
     r.reserve(total / 4 * 3);
     for (std::size_t k = 0; k + 4 <= total; k += 4) {
-        const unsigned v = (unsigned(ValeurBase64(car(k))) << 18) | (unsigned(ValeurBase64(car(k + 1))) << 12) |
-                           (unsigned(ValeurBase64(car(k + 2))) << 6) | unsigned(ValeurBase64(car(k + 3)));
+        const unsigned v = (unsigned(ValeurBase64OuZero(car(k))) << 18) | (unsigned(ValeurBase64OuZero(car(k + 1))) << 12) |
+                           (unsigned(ValeurBase64OuZero(car(k + 2))) << 6) | unsigned(ValeurBase64OuZero(car(k + 3)));
         r += char((v >> 16) & 0xFF);
         r += char((v >> 8) & 0xFF);
         r += char(v & 0xFF);

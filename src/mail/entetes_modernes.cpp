@@ -17,24 +17,6 @@ namespace {
 
 bool EstBlanc(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-int Hexa(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-int Base64(char c)
-{
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
 // "_" is a blank, "=XX" a byte; an "=" that spells no byte stands for itself.
 std::string OctetsQ(std::string_view t)
 {
@@ -43,8 +25,8 @@ std::string OctetsQ(std::string_view t)
     for (std::size_t i = 0; i < t.size(); ++i) {
         if (t[i] == '_') {
             r += ' ';
-        } else if (t[i] == '=' && i + 2 < t.size() && Hexa(t[i + 1]) >= 0 && Hexa(t[i + 2]) >= 0) {
-            r += char(Hexa(t[i + 1]) * 16 + Hexa(t[i + 2]));
+        } else if (t[i] == '=' && i + 2 < t.size() && ValeurHexa(t[i + 1]) >= 0 && ValeurHexa(t[i + 2]) >= 0) {
+            r += char(ValeurHexa(t[i + 1]) * 16 + ValeurHexa(t[i + 2]));
             i += 2;
         } else {
             r += t[i];
@@ -61,7 +43,7 @@ std::string OctetsB(std::string_view t)
     unsigned acc = 0;
     int bits = 0;
     for (char c : t) {
-        const int v = Base64(c);
+        const int v = ValeurBase64(c);
         if (v < 0) continue;
         acc = (acc << 6) | unsigned(v);
         bits += 6;

@@ -1,5 +1,7 @@
 #include "platform/base/carnet_vcard.h"
 
+#include "core/texte.h"
+
 #include <QByteArray>
 #include <QStringDecoder>
 
@@ -123,20 +125,12 @@ bool EstQuotedPrintable(const std::string& ligne)
     return tete.find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
-int Hexa(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string DecoderQP(std::string_view v)
 {
     std::string r;
     for (std::size_t i = 0; i < v.size(); ++i) {
-        if (v[i] == '=' && i + 2 < v.size() && Hexa(v[i + 1]) >= 0 && Hexa(v[i + 2]) >= 0) {
-            r += char(Hexa(v[i + 1]) * 16 + Hexa(v[i + 2]));
+        if (v[i] == '=' && i + 2 < v.size() && ValeurHexa(v[i + 1]) >= 0 && ValeurHexa(v[i + 2]) >= 0) {
+            r += char(ValeurHexa(v[i + 1]) * 16 + ValeurHexa(v[i + 2]));
             i += 2;
         } else if (v[i] == '=' && i + 1 == v.size()) {
             // a soft break left at the end
