@@ -25,4 +25,17 @@ QPushButton* DisposerAvecBoutonFermer(QDialog* fenetre, QWidget* contenu, bool a
     return fermer;
 }
 
+BoutonsOkAnnuler CreerBoutonsOkAnnuler(QDialog* fenetre, bool okAccepte)
+{
+    auto* ok = new QPushButton(QStringLiteral("OK"), fenetre);
+    ok->setObjectName(QStringLiteral("BOK"));
+    ok->setDefault(true);
+    auto* annuler = new QPushButton(QStringLiteral("Annuler"), fenetre);
+    annuler->setObjectName(QStringLiteral("BAnnuler"));
+    annuler->setAutoDefault(false);
+    if (okAccepte) QObject::connect(ok, &QPushButton::clicked, fenetre, &QDialog::accept);
+    QObject::connect(annuler, &QPushButton::clicked, fenetre, &QDialog::reject);
+    return {ok, annuler};
+}
+
 }  // namespace vaskor

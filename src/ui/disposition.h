@@ -11,4 +11,13 @@ namespace vaskor {
 // `accepte` closes with accept() rather than reject().
 QPushButton* DisposerAvecBoutonFermer(QDialog* fenetre, QWidget* contenu, bool accepte = false);
 
+// The "OK" (object name "BOK", default button) and "Annuler" ("BAnnuler", rejects) pair of an
+// editing dialog, not yet laid out. OK accepts at once unless the dialog checks first
+// (`okAccepte` false: the caller connects it).
+struct BoutonsOkAnnuler {
+    QPushButton* ok;
+    QPushButton* annuler;
+};
+BoutonsOkAnnuler CreerBoutonsOkAnnuler(QDialog* fenetre, bool okAccepte = true);
+
 }  // namespace vaskor

@@ -1,5 +1,6 @@
 #include "ui/editeurs_filtre.h"
 
+#include "ui/disposition.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
 
@@ -430,14 +431,7 @@ TFNouveauFiltre::TFNouveauFiltre(QWidget* parent) : QDialog(parent)
     rbSujet_->setObjectName(QStringLiteral("RBSujet"));
     rbEntete_ = new QRadioButton(T("L'e&ntête"), this);
     rbEntete_->setObjectName(QStringLiteral("RBEntete"));
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BOK"));
-    ok->setDefault(true);
-    auto* annuler = new QPushButton(QStringLiteral("Annuler"), this);
-    annuler->setObjectName(QStringLiteral("BAnnuler"));
-    annuler->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
+    const auto [ok, annuler] = CreerBoutonsOkAnnuler(this);
 
     auto* d = new QVBoxLayout(this);
     d->addWidget(question);

@@ -2,6 +2,7 @@
 
 #include "platform/base/carnet_vcard.h"
 #include "ui/boites_message.h"
+#include "ui/disposition.h"
 #include "ui/liste_triable.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
@@ -173,14 +174,7 @@ TFAmis::TFAmis(BoitesMessage& boites, QWidget* parent) : QDialog(parent), boites
     colonne->addSpacing(8);
     colonne->addWidget(bouton("BImporter", "&Importer des contacts...", &TFAmis::BImporterClick));
     colonne->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BOK"));
-    ok->setDefault(true);
-    auto* annuler = new QPushButton(QStringLiteral("Annuler"), this);
-    annuler->setObjectName(QStringLiteral("BAnnuler"));
-    annuler->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
+    const auto [ok, annuler] = CreerBoutonsOkAnnuler(this);
     colonne->addWidget(ok);
     colonne->addWidget(annuler);
 

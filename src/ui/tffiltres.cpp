@@ -3,6 +3,7 @@
 #include "core/ami.h"
 #include "engine/ajout_ami.h"
 #include "ui/boites_message.h"
+#include "ui/disposition.h"
 #include "ui/editeurs_filtre.h"
 #include "ui/liste_triable.h"
 #include "ui/placement.h"
@@ -150,14 +151,7 @@ TFFiltres::TFFiltres(TConfig& config, BoitesMessage& boites, QWidget* parent)
     colonne->addWidget(bouton("BClearFiltresObso", "&Filtres obsolètes", &TFFiltres::BClearFiltresObsoClick));
     colonne->addStretch();
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BOK"));
-    ok->setDefault(true);
-    auto* annuler = new QPushButton(QStringLiteral("Annuler"), this);
-    annuler->setObjectName(QStringLiteral("BAnnuler"));
-    annuler->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
+    const auto [ok, annuler] = CreerBoutonsOkAnnuler(this);
 
     auto* haut = new QHBoxLayout;
     haut->addWidget(onglets_, 1);

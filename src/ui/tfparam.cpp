@@ -3,6 +3,7 @@
 #include "core/filtre.h"
 #include "platform/gui/sons.h"
 #include "ui/boites_message.h"
+#include "ui/disposition.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
 
@@ -219,12 +220,7 @@ TFParam::TFParam(BoitesMessage& boites, bool savePJVisible, bool sortieSon, QWid
     }
     onglets_->addTab(sons, T("Sons"));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BOK"));
-    ok->setDefault(true);
-    auto* annuler = new QPushButton(QStringLiteral("Annuler"), this);
-    annuler->setObjectName(QStringLiteral("BAnnuler"));
-    annuler->setAutoDefault(false);
+    const auto [ok, annuler] = CreerBoutonsOkAnnuler(this, false);
     auto* bas = new QHBoxLayout;
     bas->addStretch();
     bas->addWidget(ok);
@@ -235,7 +231,6 @@ TFParam::TFParam(BoitesMessage& boites, bool savePJVisible, bool sortieSon, QWid
     d->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ok, &QPushButton::clicked, this, &TFParam::BOKClick);
-    connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(cbTailleMax_, &QCheckBox::toggled, this, &TFParam::MajTaille);
     connect(tbTailleMaxi_, &QSlider::valueChanged, this, [this](int v) { lko_->setText(QString::number(v) + QStringLiteral(" ko")); });
     connect(tbNbLignesJournal_, &QSlider::valueChanged, this,
