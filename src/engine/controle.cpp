@@ -11,6 +11,8 @@
 #include <new>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+#include <unordered_set>
 
 namespace vaskor {
 
@@ -584,17 +586,40 @@ void Controleur::ControlerTousLesComptes()
 
 bool Controleur::MessageInchange(const LigneMessage& ligne)
 {
+    CommandesEnVol unParUn(client_, std::vector<int>{ligne.Resume.Numero}, false);
+    return MessageInchange(ligne, unParUn);
+}
+
+bool Controleur::MessageInchange(const LigneMessage& ligne, CommandesEnVol& commandes)
+{
     // Another program (a phone, a webmail) may have removed or fetched messages since the check:
     // the numbers then point at other messages. Only the message the user saw is deleted.
     try {
         ListeEntetes lignes;
-        client_.FetchHeaderLines(ligne.Resume.Numero, lignes);
+        commandes.Entete(ligne.Resume.Numero, lignes);
         if ((ligne.Resume.EntetesReduites ? EntetesReduites(lignes) : lignes) != ligne.Resume.Entetes) return false;
-        return client_.QueryMessageSize(ligne.Resume.Numero) == LireTaille(ligne.Taille);
+        return commandes.Taille(ligne.Resume.Numero) == LireTaille(ligne.Taille);
     } catch (const Echec& e) {
         if (e.Genre() == GenreEchec::ReponseErreur) return false;  // no such message any more
         throw;
     }
+}
+
+std::vector<int> Controleur::NumerosAVenir(const LigneMessage& ligne, std::size_t position) const
+{
+    std::vector<int> numeros{ligne.Resume.Numero};
+    std::unordered_set<int> vus{ligne.Resume.Numero};
+    for (std::size_t j = std::min(position, d_.liste.Nombre()); j-- > 0;) {
+        const LigneMessage& l = d_.liste[j];
+        if (!l.Marque) continue;
+        if (l.Resume.Compte.ServeurPOP.Lire() != client_.Host || l.Resume.Compte.NomUser.Lire() != client_.Username)
+            break;
+        // Two rows of one message (two accounts on one mailbox): the second TOP must follow the
+        // first one's DELE, as it would one command at a time.
+        if (!vus.insert(l.Resume.Numero).second) break;
+        numeros.push_back(l.Resume.Numero);
+    }
+    return numeros;
 }
 
 void Controleur::SupprimerMarques()
@@ -631,7 +656,36 @@ void Controleur::Supprimer()
     client_.Host.clear();
     client_.Username.clear();
 
+    // With a server that pipelines, the identity checks (TOP and LIST) of the session's next rows
+    // go out ahead; each row's DELE goes out once its identity holds, and its reply is awaited
+    // before the row is done, so that rows, journal lines and everything shown come in the order
+    // of one command at a time.
+    std::optional<CommandesEnVol> commandes;
+    // Before a session ends: the replies still due are read, so that its QUIT commits what the
+    // server accepted.
+    auto finirCommandes = [&] {
+        if (!commandes) return;
+        try {
+            commandes->Abandonner();
+        } catch (...) {
+            commandes.reset();
+            throw;
+        }
+        commandes.reset();
+    };
+    // A reading that broke leaves the session out of step: it ends at once, without QUIT.
+    auto siRompu = [&] {
+        if (!commandes || !commandes->Rompu()) return;
+        commandes.reset();
+        if (client_.IsConnected()) client_.CloseSession();
+    };
+
     auto nettoyage = [&] {
+        try {
+            finirCommandes();
+        } catch (...) {
+            // Cut short: the session is out of step and ends without QUIT below.
+        }
         if (client_.IsConnected()) client_.CloseSession();
         fenetre_.MajIconeTray(0);
         fenetre_.ActiverInterface(true);
@@ -665,6 +719,7 @@ void Controleur::Supprimer()
             const TCompte& compte = ligne.Resume.Compte;
             const Texte hote = compte.ServeurPOP.Lire();
             if (hote != client_.Host || compte.NomUser.Lire() != client_.Username) {
+                finirCommandes();
                 if (client_.IsConnected()) client_.CloseSession();
                 PreparerClient(client_, compte, d_.securites);
                 fenetre_.TexteStatut(0, "Connexion en cours \xE0 " + hote + "...");
@@ -682,11 +737,18 @@ void Controleur::Supprimer()
                 fenetre_.Progression(true, static_cast<int>(marques), position);
                 fenetre_.TraiterEvenements();
                 fenetre_.TexteStatut(0, "Suppression du message n\xB0 " + std::to_string(k + 1));
-                if (!MessageInchange(ligne)) {
+                if (!commandes || !commandes->Prevu(ligne.Resume.Numero)) {
+                    finirCommandes();
+                    std::vector<int> numeros = NumerosAVenir(ligne, k);
+                    const bool pipeline = numeros.size() >= 2 && client_.Pipelining();
+                    commandes.emplace(client_, std::move(numeros), pipeline);
+                }
+                if (!MessageInchange(ligne, *commandes)) {
                     ++changesGardes_;
                     continue;
                 }
-                client_.DeleteMessage(ligne.Resume.Numero);
+                commandes->Supprimer(ligne.Resume.Numero, {});
+                commandes->Solder();
                 fenetre_.Progression(true, static_cast<int>(marques), ++position);
                 fenetre_.JouerSon(SonControle::MsgAEffacer);
                 const Texte raison = ligne.Resume.Raison.empty() ? Texte("-") : ligne.Resume.Raison;
@@ -710,11 +772,13 @@ void Controleur::Supprimer()
                     break;
                 }
                 fenetre_.Message(titre, texte, IconeMessage::Avertissement);
+                siRompu();
             } catch (const ArretDemande&) {
                 throw;
             } catch (const std::exception&) {
                 fenetre_.Message(TitreErreur(), "Erreur lors de la suppression d'un message :-(",
                                  IconeMessage::Avertissement);
+                siRompu();
             }
         }
     } catch (...) {

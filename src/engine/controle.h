@@ -24,6 +24,7 @@
 
 namespace vaskor {
 
+class CommandesEnVol;
 class FenetreApercu;
 class TCipherManager;
 
@@ -166,7 +167,12 @@ private:
     void ViderListe();
     // The question asked before a check when rows are marked. False: the run stops (Cancel).
     bool DemanderSuppressionAvantControle(bool depuisTray);
+    // TOP n 0 and LIST n, one command at a time or through the session's pipelined commands.
     bool MessageInchange(const LigneMessage& ligne);
+    bool MessageInchange(const LigneMessage& ligne, CommandesEnVol& commandes);
+    // The message numbers whose identity the session may check ahead: the row in hand, then the
+    // next marked rows of the same mailbox in the walk's order (up to a number met twice).
+    std::vector<int> NumerosAVenir(const LigneMessage& ligne, std::size_t position) const;
     void BrancherEvenements();
 };
 

@@ -2,30 +2,46 @@
 
 #include "mail/echec.h"
 
+#include <algorithm>
+#include <numeric>
 #include <string>
 
 namespace vaskor {
 
+namespace {
+std::vector<int> UnA(int nombre)
+{
+    std::vector<int> v(std::size_t(std::max(nombre, 0)));
+    std::iota(v.begin(), v.end(), 1);
+    return v;
+}
+}  // namespace
+
 CommandesEnVol::CommandesEnVol(TIdPOP3& client, int nombre, bool pipeline)
-    : c_(client), nombre_(nombre), pipeline_(pipeline)
+    : CommandesEnVol(client, UnA(nombre), pipeline)
+{
+}
+
+CommandesEnVol::CommandesEnVol(TIdPOP3& client, std::vector<int> numeros, bool pipeline)
+    : c_(client), numeros_(std::move(numeros)), pipeline_(pipeline)
 {
 }
 
 void CommandesEnVol::Remplir()
 {
     bool envoye = false;
-    while (envoyes_ < nombre_ && int(recus_.size()) < kMessagesMax) {
-        const std::string n = std::to_string(envoyes_ + 1);
-        const std::string top = "TOP " + n + " 0", liste = "LIST " + n;
+    while (envoyes_ < int(numeros_.size()) && int(recus_.size()) < kMessagesMax) {
+        const int n = numeros_[std::size_t(envoyes_)];
+        const std::string top = "TOP " + std::to_string(n) + " 0", liste = "LIST " + std::to_string(n);
         const std::size_t octets = top.size() + liste.size() + 4;
         if (octetsEnVol_ + octets > kOctetsMax && !enVol_.empty()) break;
-        ++envoyes_;
         c_.EnvoyerSansAttendre(top);
         c_.EnvoyerSansAttendre(liste);
-        enVol_.push_back({Genre::Top, envoyes_, top.size() + 2});
-        enVol_.push_back({Genre::Liste, envoyes_, liste.size() + 2});
+        enVol_.push_back({Genre::Top, n, envoyes_, top.size() + 2});
+        enVol_.push_back({Genre::Liste, n, envoyes_, liste.size() + 2});
         octetsEnVol_ += octets;
         recus_[envoyes_];
+        ++envoyes_;
         envoye = true;
     }
     if (envoye) c_.Expedier();
@@ -39,7 +55,9 @@ void CommandesEnVol::LireUne()
     try {
         switch (a.genre) {
         case Genre::Top: {
-            Recu& r = recus_[a.n];
+            // The replies of a message passed over are read all the same, and dropped.
+            Recu perdu;
+            Recu& r = a.position >= prochaine_ ? recus_[a.position] : perdu;
             try {
                 r.complet = c_.LireEntete(a.n, r.lignes);
             } catch (const Echec& e) {
@@ -51,7 +69,8 @@ void CommandesEnVol::LireUne()
             break;
         }
         case Genre::Liste: {
-            Recu& r = recus_[a.n];
+            Recu perdu;
+            Recu& r = a.position >= prochaine_ ? recus_[a.position] : perdu;
             try {
                 r.taille = c_.LireTaille(a.n);
             } catch (const Echec& e) {
@@ -77,25 +96,50 @@ void CommandesEnVol::LireUne()
         // The session is out of step: it will end without QUIT, so the DELE commands still
         // unanswered delete nothing.
         echecLecture_ = std::current_exception();
-        numeroEchec_ = a.genre == Genre::Suppression ? 0 : a.n;
+        positionEchec_ = a.genre == Genre::Suppression ? -1 : a.position;
+        suppressionPerdue_ = !apres_.empty() || a.genre == Genre::Suppression;
         enVol_.clear();
         apres_.clear();
+    } catch (...) {
+        // Anything else (the idle hook's own failure) cut a reply short: what follows in the
+        // stream cannot be read in step any more, and the failure goes on to the caller.
+        echecLecture_ = std::current_exception();
+        positionEchec_ = -1;
+        suppressionPerdue_ = true;
+        enVol_.clear();
+        apres_.clear();
+        throw;
     }
+}
+
+bool CommandesEnVol::Prevu(int n) const
+{
+    if (!pipeline_) return true;
+    return std::find(numeros_.begin() + std::min<std::ptrdiff_t>(prochaine_, std::ptrdiff_t(numeros_.size())),
+                     numeros_.end(), n) != numeros_.end();
 }
 
 bool CommandesEnVol::Entete(int n, ListeEntetes& lignes)
 {
     if (!pipeline_) return c_.FetchHeaderLines(n, lignes);
+    const auto trouve = std::find(numeros_.begin() + std::min<std::ptrdiff_t>(prochaine_, std::ptrdiff_t(numeros_.size())),
+                                  numeros_.end(), n);
+    if (trouve == numeros_.end())
+        throw Echec(GenreEchec::Autre, "Message "_cp + std::to_string(n) + " jamais demand\xE9.");
+    const int position = int(trouve - numeros_.begin());
+    // The messages passed over: what came for them is dropped, what is still due will be.
+    while (prochaine_ < position) recus_.erase(prochaine_++);
     if (!echecLecture_) Remplir();
     for (;;) {
-        if (echecLecture_ && (numeroEchec_ == 0 || n >= numeroEchec_)) std::rethrow_exception(echecLecture_);
-        const auto it = recus_.find(n);
+        if (echecLecture_ && (positionEchec_ < 0 || position >= positionEchec_)) std::rethrow_exception(echecLecture_);
+        const auto it = recus_.find(position);
         if (it != recus_.end() && it->second.entete && it->second.liste && apres_.empty()) break;
         if (enVol_.empty()) throw Echec(GenreEchec::Autre, "Message "_cp + std::to_string(n) + " jamais demand\xE9.");
         LireUne();
     }
-    Recu r = std::move(recus_[n]);
-    recus_.erase(n);
+    Recu r = std::move(recus_[position]);
+    recus_.erase(position);
+    prochaine_ = position + 1;
     taille_ = r.taille;
     echecTaille_ = r.echecTaille;
     if (r.echecEntete) std::rethrow_exception(r.echecEntete);
@@ -121,12 +165,22 @@ void CommandesEnVol::Supprimer(int n, std::function<void()> apres)
     }
     const std::string dele = "DELE " + std::to_string(n);
     // Out of step, the session ends without QUIT: a DELE now would delete nothing.
-    if (echecLecture_) return;
+    if (echecLecture_) {
+        suppressionPerdue_ = true;
+        return;
+    }
     c_.EnvoyerSansAttendre(dele);
-    enVol_.push_back({Genre::Suppression, n, dele.size() + 2});
+    enVol_.push_back({Genre::Suppression, n, -1, dele.size() + 2});
     octetsEnVol_ += dele.size() + 2;
     apres_.push_back(std::move(apres));
     c_.Expedier();
+}
+
+void CommandesEnVol::Solder()
+{
+    if (!pipeline_) return;
+    while (!apres_.empty()) LireUne();
+    if (suppressionPerdue_) std::rethrow_exception(echecLecture_);
 }
 
 void CommandesEnVol::Terminer()

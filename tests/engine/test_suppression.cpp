@@ -222,3 +222,105 @@ TEST(Suppression, KeptMessagesAreStillToldWhenARefusedLoginEndsTheRun)
     EXPECT_EQ(b.liste.Nombre(), 0u);
     EXPECT_EQ(b.journal.Nombre(), 0u);
 }
+
+namespace {
+
+// Six marked rows of one mailbox (the walk takes 6 down to 1) and what happens to them on the
+// server: another message now under a number, a number gone, a refused DELE, the connection
+// closed at a DELE (0: nothing).
+struct CasSuppression {
+    const char* nom;
+    int autre = 0, parti = 0, refus = 0, coupure = 0;
+    bool octetParOctet = false;
+};
+
+// The server's side: one command at a time, or (pipelined) the TOP and LIST of every row first,
+// then each DELE.
+void ScriptSuppressionFenetre(FauxServeurPop3& s, const CasSuppression& c, bool pipeline)
+{
+    if (c.octetParOctet) s.OctetParOctet();
+    s.Connexion("anne", "secret");
+    if (pipeline) s.Script("C: CAPA\nS: +OK\nS: PIPELINING\nS: .");
+    auto identite = [&](int n) {
+        if (n == c.parti) {
+            s.C("TOP " + std::to_string(n) + " 0").S("-ERR no such message");
+            if (pipeline) s.C("LIST " + std::to_string(n)).S("-ERR no such message");
+            return false;
+        }
+        s.Entete(n, Entetes(n == c.autre ? 9 : n));
+        if (n == c.autre && !pipeline) return false;
+        s.TailleMessage(n, 100);
+        return n != c.autre;
+    };
+    auto dele = [&](int n) {
+        if (n == c.refus) {
+            s.C("DELE " + std::to_string(n)).S("-ERR message locked");
+        } else if (n == c.coupure) {
+            s.C("DELE " + std::to_string(n)).Fermer();
+        } else {
+            s.Suppression(n);
+        }
+    };
+    std::vector<int> confirmes;
+    for (int n = 6; n >= 1; --n) {
+        // Pipelined, the server closes after the replies of the next rows, before the rest.
+        if (pipeline && c.coupure && n == c.coupure - 3) {
+            for (int m = n; m >= 1; --m) s.C("TOP " + std::to_string(m) + " 0").C("LIST " + std::to_string(m));
+            break;
+        }
+        if (!identite(n)) continue;
+        if (!pipeline) dele(n);
+        if (!pipeline && n == c.coupure) return;
+        confirmes.push_back(n);
+    }
+    for (int n : pipeline ? confirmes : std::vector<int>{}) {
+        dele(n);
+        if (n == c.coupure) return;
+    }
+    s.Quitter();
+}
+
+// What the walk showed and left: statuses, boxes, sounds, rows, journal.
+std::string BilanSuppression(const Banc& b)
+{
+    std::string r;
+    for (int p : {0, 3})
+        for (const Texte& t : b.fenetre.statuts[p]) r += "status " + std::to_string(p) + " " + t + "\n";
+    for (const auto& m : b.fenetre.messages) r += "message " + m.titre + " " + m.texte + "\n";
+    for (SonControle s : b.fenetre.sons) r += "sound " + std::to_string(int(s)) + "\n";
+    for (const Texte& l : b.journal.Lignes()) r += "journal " + l + "\n";
+    r += "rows " + std::to_string(b.liste.Nombre()) + " kept " + std::to_string(b.controle.MessagesChangesGardes());
+    return r;
+}
+
+}  // namespace
+
+TEST(Suppression, APipelinedDeletionGivesWhatOneCommandAtATimeGives)
+{
+    const CasSuppression cas[] = {
+        {"every row deleted"},
+        {"every reply cut at every byte", 0, 0, 0, 0, true},
+        {"a changed and a vanished message inside the window", 4, 2},
+        {"DELE refused inside the window", 0, 0, 3},
+        {"connection closed at a DELE, replies still due", 0, 0, 0, 6},
+    };
+    for (const CasSuppression& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::string bilans[2];
+        for (const bool pipeline : {false, true}) {
+            FauxServeurPop3 s;
+            ScriptSuppressionFenetre(s, c, pipeline);
+            s.Demarrer();
+            Banc b;
+            b.client.PipeliningPermis = pipeline;
+            const TCompte a = Compte("A", s.Port(), "anne");
+            for (int n = 1; n <= 6; ++n) b.liste.Ajouter(Ligne(a, n, true));
+            b.controle.SupprimerMarques();
+            EXPECT_TRUE(s.AttendreFin()) << pipeline;
+            EXPECT_THAT(s.Ecarts(), IsEmpty()) << pipeline;
+            bilans[pipeline] = BilanSuppression(b);
+        }
+        EXPECT_EQ(bilans[1], bilans[0]);
+        EXPECT_NE(bilans[0].find("status 0 Suppression du message n\xB0 6"), std::string::npos) << bilans[0];
+    }
+}
