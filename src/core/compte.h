@@ -3,6 +3,7 @@
 // password differs: it is stored enciphered).
 
 #include "core/chaine_courte.h"
+#include "core/secret.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,21 @@
 #include <vector>
 
 namespace vaskor {
+
+// The password field of an account record, laid out like any other text field. Every record
+// that holds a password in clear (the list, a dialog's copy, a row's copy of its account) wipes
+// it when it is freed; copying and moving copy it, so a source record keeps working.
+struct ChampMotDePasse : ChaineCourte<50> {
+    using ChaineCourte<50>::operator=;
+    ChampMotDePasse() = default;
+    ChampMotDePasse(const ChampMotDePasse&) = default;
+    ChampMotDePasse& operator=(const ChampMotDePasse&) = default;
+    ~ChampMotDePasse() { EffacerMemoire(static_cast<void*>(this), sizeof *this); }
+
+    // The password without a copy, and a copy that wipes itself.
+    std::string_view Vue() const { return {car.data(), Taille()}; }
+    TexteSecret LireSecret() const { return TexteSecret(Vue()); }
+};
 
 #pragma pack(push, 1)
 struct TCompte {
@@ -19,7 +35,7 @@ struct TCompte {
     std::array<std::uint8_t, 51> Reserve1{};  // kept exactly as read
     ChaineCourte<50> NomUser;
     std::array<std::uint8_t, 102> Reserve2{};
-    ChaineCourte<50> Password;               // in clear in memory, enciphered base64 in the file
+    ChampMotDePasse Password;                // in clear in memory, enciphered base64 in the file
     std::array<std::uint8_t, 6> Reserve3{};
     Entier32LE PortPOP;
 
@@ -38,6 +54,7 @@ static_assert(offsetof(TCompte, Password) == 307);
 static_assert(offsetof(TCompte, Reserve3) == 358);
 static_assert(offsetof(TCompte, PortPOP) == 364);
 static_assert(alignof(TCompte) == 1);
+static_assert(sizeof(ChampMotDePasse) == sizeof(ChaineCourte<50>));
 
 // The account list, ascending by description with ASCII case ignored. An account is designated
 // by its position in this list.

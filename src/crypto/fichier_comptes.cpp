@@ -10,7 +10,8 @@ TCompte ChiffrerCompte(TCipherManager& chiffre, const TCompte& compte)
 {
     TCompte copie = compte;
     chiffre.InitKey(CleFichierComptes);
-    const Texte texte = chiffre.EncodeString(compte.Password.Lire());
+    // EncodeString enciphers its own copy in place: no clear copy is left behind.
+    const Texte texte = chiffre.EncodeString(compte.Password.Vue());
     copie.Password.car.fill(0);
     copie.Password.Ecrire(texte);
     return copie;
@@ -19,7 +20,8 @@ TCompte ChiffrerCompte(TCipherManager& chiffre, const TCompte& compte)
 bool DechiffrerCompte(TCipherManager& chiffre, TCompte& compte)
 {
     try {
-        compte.Password.Ecrire(chiffre.DecodeString(compte.Password.Lire()));
+        const TexteSecret clair(chiffre.DecodeString(compte.Password.Lire()));
+        compte.Password.Ecrire(clair);
         return true;
     } catch (const ErreurChiffrement&) {
         compte.Password.Ecrire("");

@@ -141,7 +141,7 @@ void PreparerClient(TIdPOP3& client, const TCompte& compte, const SecuritesCompt
     client.Username = compte.NomUser.Lire();
     client.Port = compte.PortPOP.Lire();
     client.Host = compte.ServeurPOP.Lire();
-    client.Password = compte.Password.Lire();
+    client.Password = compte.Password.LireSecret();
     const ChoixSecurite choix = securites ? securites->Pour(compte) : SecuritesComptes().Pour(compte);
     client.Securite = choix.mode;
     client.EmpreinteAcceptee = choix.empreinte;

@@ -1,5 +1,7 @@
 #include "mail/pop3.h"
 
+#include "core/secret.h"
+
 #include "mail/echec.h"
 
 #include <algorithm>
@@ -57,8 +59,6 @@ std::string_view ApresPremierEspace(std::string_view s)
 TIdPOP3::~TIdPOP3()
 {
     if (transport_) transport_->Fermer();
-    // The password in clear does not outlive the client in freed memory.
-    if (!Password.empty()) ::explicit_bzero(Password.data(), Password.size());
 }
 
 void TIdPOP3::Statut(StatutPop3 code, const Texte& texte)
@@ -73,9 +73,8 @@ void TIdPOP3::VerifierConnecte()
 
 void TIdPOP3::Envoyer(std::string_view commande)
 {
-    std::string ligne;
-    ligne.reserve(commande.size() + 2);
-    ligne.append(commande).append("\r\n");
+    // The PASS line holds the password in clear: the line is wiped however the send ends.
+    TexteSecret ligne = TexteSecret::Concatener(commande, "\r\n");
     transport_->Envoyer(ligne, DelaiLectureMaxMs, Attente);
 }
 
@@ -259,7 +258,7 @@ void TIdPOP3::OpenSession()
         LireReponse(true);
         if (Securite == ModeSecurite::StartTls) NegocierStls();
         Commande("USER " + Username);
-        Commande("PASS " + Password);
+        Commande(TexteSecret::Concatener("PASS ", Password));
     } catch (...) {
         CloseSession();
         throw;

@@ -4,6 +4,7 @@
 // started the work catches it. The client runs on the window's thread: all its waits call the
 // idle hook so that the window keeps processing its events.
 
+#include "core/secret.h"
 #include "core/securite_compte.h"
 #include "core/texte.h"
 #include "mail/lecteur_lignes.h"
@@ -36,7 +37,7 @@ public:
     Texte Host;
     std::int32_t Port = 110;  // 0 also means 110
     Texte Username;
-    Texte Password;
+    TexteSecret Password;
     bool APOP = false;  // the login is always USER/PASS
     // TLS from the first byte, STLS before USER (never falling back to clear), or none.
     ModeSecurite Securite = ModeSecurite::Aucune;

@@ -1,13 +1,29 @@
 #pragma once
 // The one place where the core's code page 1252 texts become QStrings and back.
 
+#include "core/secret.h"
 #include "core/texte.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace vaskor {
 
 inline QString VersQString(std::string_view cp1252) { return QString::fromStdString(Cp1252VersUtf8(cp1252)); }
 inline Texte DepuisQString(const QString& s) { return Utf8VersCp1252(s.toStdString()); }
+
+// The same for a password: the intermediate copies are wiped before they are freed.
+inline QString SecretVersQString(std::string_view cp1252)
+{
+    const TexteSecret utf8(Cp1252VersUtf8(cp1252));
+    return QString::fromUtf8(utf8.Lire().data(), qsizetype(utf8.size()));
+}
+inline TexteSecret SecretDepuisQString(const QString& s)
+{
+    QByteArray utf8 = s.toUtf8();
+    TexteSecret r(Utf8VersCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size()))));
+    EffacerMemoire(utf8.data(), std::size_t(utf8.size()));
+    return r;
+}
 
 }  // namespace vaskor

@@ -132,7 +132,8 @@ TFCompte::TFCompte(BoitesMessage& boites, QWidget* parent)
 
 void TFCompte::Vider()
 {
-    for (QLineEdit* e : {eDescription_, eNomUser_, eServeurPOP_, ePassword_}) e->clear();
+    for (QLineEdit* e : {eDescription_, eNomUser_, eServeurPOP_}) e->clear();
+    OublierMotDePasse();
     // A new account is encrypted unless the user says otherwise: nearly every provider asks it.
     cbSecurite_->setCurrentIndex(0);
     modePrecedent_ = 0;
@@ -143,12 +144,23 @@ void TFCompte::Vider()
     MajOK();
 }
 
+void TFCompte::OublierMotDePasse()
+{
+    // The field's text is shared with this copy: once the field has let go of it, this copy is
+    // its only holder and the wipe writes over the very buffer the field held. setText, not
+    // clear(): clear() deletes as an edit would, keeping each character in the undo steps.
+    // (The undo steps of the typing itself are Qt's own and out of reach.)
+    QString texte = ePassword_->text();
+    ePassword_->setText(QString());
+    if (!texte.isEmpty()) texte.fill(QChar(0));
+}
+
 void TFCompte::Charger(const TCompte& compte, const ChoixSecurite& securite)
 {
     eDescription_->setText(VersQString(compte.Description.Lire()));
     eNomUser_->setText(VersQString(compte.NomUser.Lire()));
     eServeurPOP_->setText(VersQString(compte.ServeurPOP.Lire()));
-    ePassword_->setText(VersQString(compte.Password.Lire()));
+    ePassword_->setText(SecretVersQString(compte.Password.Vue()));
     ePortPOP_->setText(QString::number(compte.PortPOP.Lire()));
     const int index = int(std::find(std::begin(Modes), std::end(Modes), securite.mode) - std::begin(Modes));
     {
@@ -167,7 +179,7 @@ void TFCompte::Appliquer(TCompte& compte) const
     compte.PortPOP = PortSaisi(DepuisQString(ePortPOP_->text()));
     compte.Description = DepuisQString(eDescription_->text());
     compte.NomUser = DepuisQString(eNomUser_->text());
-    compte.Password = DepuisQString(ePassword_->text());
+    compte.Password = SecretDepuisQString(ePassword_->text());
     compte.ServeurPOP = DepuisQString(eServeurPOP_->text());
     compte.ControleAuto = compte.Password.Vide() ? 0 : 1;
 }
@@ -216,7 +228,7 @@ void TFCompte::BOKClick()
         {eNomUser_, eNomUser_->text().isEmpty(), "Pas de nom d'utilisateur saisi."},
         {ePassword_, ePassword_->text().isEmpty(), "Pas de mot de passe saisi."},
         {ePortPOP_, ePortPOP_->text().isEmpty(), "Le numéro de port POP n'est pas renseigné (110 par défaut)"_cp},
-        {ePassword_, DepuisQString(ePassword_->text()).size() > LongueurMaxMotDePasse, MessageMotDePasseTropLong()},
+        {ePassword_, SecretDepuisQString(ePassword_->text()).size() > LongueurMaxMotDePasse, MessageMotDePasseTropLong()},
     };
     for (const auto& v : verifications) {
         if (!v.refus) continue;

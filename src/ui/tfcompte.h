@@ -31,6 +31,8 @@ public:
     // it is not one or above 65535), ControleAuto = 1 when the password is not empty. The other
     // bytes of the record are kept.
     void Appliquer(TCompte& compte) const;
+    // Empties the password field, wiping the text it held.
+    void OublierMotDePasse();
     // The security chosen, with the certificate trusted for the account (dropped when the server
     // changed since Charger).
     ChoixSecurite Securite() const;

@@ -24,6 +24,12 @@ struct LigneCompte : QTreeWidgetItem {
 
 LigneCompte* Ligne(QTreeWidgetItem* item) { return static_cast<LigneCompte*>(item); }
 
+// The editor keeps no password once its turn is over, whether it was accepted or not.
+struct OubliMotDePasse {
+    TFCompte& editeur;
+    ~OubliMotDePasse() { editeur.OublierMotDePasse(); }
+};
+
 void Ecrire(LigneCompte* l)
 {
     l->setText(0, VersQString(l->compte.Description.Lire()));
@@ -134,6 +140,7 @@ void TFComptes::BAjouterClick()
 {
     editeur_->Vider();
     editeur_->setWindowTitle(QStringLiteral("Ajouter un compte"));
+    const OubliMotDePasse oubli{*editeur_};
     if (editeur_->exec() != QDialog::Accepted) return;
     TCompte c = TCompte::Vierge();
     editeur_->Appliquer(c);
@@ -151,6 +158,7 @@ void TFComptes::BProprietesClick()
     TCompte copie = l->compte;
     editeur_->setWindowTitle(QString::fromUtf8("Propriété d'un compte"));
     editeur_->Charger(copie, l->securite);
+    const OubliMotDePasse oubli{*editeur_};
     if (editeur_->exec() != QDialog::Accepted) return;
     editeur_->Appliquer(copie);
     l->compte = copie;

@@ -192,6 +192,9 @@ private slots:
         const auto renomme = std::find_if(apres.begin(), apres.end(), [](const TCompte& c) { return c.Description.Lire() == "Renomme"; });
         QVERIFY(renomme != apres.end());
         QCOMPARE(d.Securites().Pour(*renomme).empreinte, std::string(32, 'e'));
+        // The password reached the record, and the editor no longer holds it.
+        QCOMPARE(renomme->Password.Lire(), std::string("p"));
+        QVERIFY(d.findChild<TFCompte*>()->EPassword()->text().isEmpty());
 
         // Adding takes its place in the current order; removing asks first, No by default.
         test::QuandOuvert(QStringLiteral("TFCompte"), [&](QDialog& e) {

@@ -148,7 +148,7 @@ int Ajouter(cli::Contexte& c, const cli::Arguments& a, const fs::path& dossier)
     const Texte port = a.Valeur("--port", std::to_string(portDefaut));
     // A number out of range is refused before anything is asked.
     const std::int64_t numeroPort = port.empty() ? portDefaut : cli::ValeurEntiere(a, "--port", 1, 65535, portDefaut);
-    const Texte motDePasse = c.LireMotDePasse().value_or("");
+    const TexteSecret motDePasse = c.LireMotDePasse().value_or(TexteSecret());
 
     // The account editor's checks, in its order.
     const char* refus = nullptr;

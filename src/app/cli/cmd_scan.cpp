@@ -33,14 +33,18 @@ void AjouterChamp(Texte& ligne, std::string_view valeur)
 }
 
 // The first line of a file, read as UTF-8.
-std::optional<Texte> PremiereLigne(const Texte& nom)
+// The first line of a password file, wiped when freed like the typed password.
+std::optional<TexteSecret> PremiereLigne(const Texte& nom)
 {
     std::ifstream f(std::filesystem::path(Cp1252VersUtf8(nom)), std::ios::binary);
     if (!f) return std::nullopt;
     std::string l;
+    l.reserve(1024);
     std::getline(f, l);
     if (!l.empty() && l.back() == '\r') l.pop_back();
-    return Utf8VersCp1252(l);
+    TexteSecret r(Utf8VersCp1252(l));
+    EffacerTexte(l);
+    return r;
 }
 
 EnregistrementAide aide({"scan",
@@ -70,19 +74,20 @@ Texte CompteDepuisArguments(Contexte& c, const Arguments& a, TCompte& compte)
 {
     if (!a.A("--host") || !a.A("--user")) return "--host et --user sont obligatoires.";
     const int port = int(ValeurEntiere(a, "--port", 1, 65535, a.A("--tls") ? PortTls : PortPop3));
-    Texte motDePasse;
+    TexteSecret motDePasse;
     if (a.A("--password-file")) {
         const auto l = PremiereLigne(a.Valeur("--password-file"));
         if (!l) return "Impossible de lire le fichier "_cp + a.Valeur("--password-file") + ".";
         motDePasse = *l;
     } else {
-        motDePasse = c.LireMotDePasse().value_or(Texte());
+        motDePasse = c.LireMotDePasse().value_or(TexteSecret());
     }
     // The account record holds 50 characters per field; a longer text would be cut unseen.
     const std::pair<const char*, const Texte*> champs[] = {
-        {"--host", &a.options.at("--host")}, {"--user", &a.options.at("--user")}, {"password", &motDePasse}};
+        {"--host", &a.options.at("--host")}, {"--user", &a.options.at("--user")}};
     for (const auto& [nom, valeur] : champs)
         if (valeur->size() > 50) return std::string(nom) + " d\xE9passe 50 caract\xE8res.";
+    if (motDePasse.size() > 50) return "password d\xE9passe 50 caract\xE8res.";
     compte.ServeurPOP = a.Valeur("--host");
     compte.NomUser = a.Valeur("--user");
     compte.Password = motDePasse;

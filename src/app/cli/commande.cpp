@@ -185,7 +185,7 @@ void RetablirEcho(int signal)
 }
 }  // namespace
 
-std::optional<Texte> Contexte::LireMotDePasse(const char* invite) const
+std::optional<TexteSecret> Contexte::LireMotDePasse(const char* invite) const
 {
     const bool sansEcho = terminal && ::tcgetattr(STDIN_FILENO, &terminalAvant) == 0;
     using Gestionnaire = void (*)(int);
@@ -199,7 +199,17 @@ std::optional<Texte> Contexte::LireMotDePasse(const char* invite) const
         t.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &t);
     }
-    std::optional<Texte> r = LireLigne();
+    std::optional<TexteSecret> r;
+    {
+        // Sized once, so that reading does not leave partial copies in freed buffers.
+        std::string l;
+        l.reserve(1024);
+        if (std::getline(entree, l)) {
+            if (!l.empty() && l.back() == '\r') l.pop_back();
+            r.emplace(Utf8VersCp1252(l));
+        }
+        EffacerTexte(l);
+    }
     if (sansEcho) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminalAvant);
         for (int i = 0; i < 3; ++i) ::signal(signaux[i], anciens[i]);

@@ -3,6 +3,7 @@
 // EnregistrementCommande; arguments arrive as code page 1252 (converted from UTF-8) and every
 // text written goes through Ecrire, which converts back to UTF-8.
 
+#include "core/secret.h"
 #include "core/texte.h"
 
 #include <filesystem>
@@ -31,7 +32,8 @@ struct Contexte {
     std::optional<Texte> LireLigne() const;
     // A password: on a terminal, asked with `invite` on standard error and typed without echo;
     // otherwise the first line of standard input, as scripts give it. nullopt at end of input.
-    std::optional<Texte> LireMotDePasse(const char* invite = "Mot de passe : ") const;
+    // Our copies of it are wiped when freed.
+    std::optional<TexteSecret> LireMotDePasse(const char* invite = "Mot de passe : ") const;
 };
 
 // Exit statuses of every command.
