@@ -520,6 +520,12 @@ void TFMain::ActiverInterface(bool actif)
     for (QAction* a : menuBar()->actions()) {
         if (a->menu()) ActiverMenu(*cmd_, a->menu(), actif);
     }
+    // The list's pop-up menu as well: one left open when an automatic check starts under it
+    // would still offer its commands. Turned back on by MajActions, which follows every end.
+    if (!actif) {
+        for (QAction* a : pmLVMsg_->actions())
+            if (!a->isSeparator()) a->setEnabled(false);
+    }
 }
 
 void TFMain::MajActions(bool selection)

@@ -6,6 +6,8 @@
 
 #include "core/dates.h"
 #include "crypto/fichier_comptes.h"
+#include "support/banc_controle.h"
+#include "support/faux_serveur_pop3.h"
 #include "ui/actions_liste.h"
 #include "ui/commandes.h"
 #include "ui/menus_controle.h"
@@ -834,6 +836,56 @@ private slots:
             QCOMPARE(f.Liste().Nombre(), std::size_t(1));
         }
         QVERIFY(f.MenuControlerTray()->menuAction()->isEnabled());
+    }
+
+    // Rows leaving the list during a deletion change the selection; that must not hand back the
+    // Message menu, the list's pop-up menu or the tool buttons ("Effacer la liste" would then
+    // stop the deletion half-way) before the deletion ends.
+    void LesCommandesRestentEteintesPendantUneSuppression()
+    {
+        test::FauxServeurPop3 s;
+        s.Connexion("anne", "secret");
+        // Each DELE answered slowly, so that the window gets to process its events between rows.
+        for (int n : {3, 2, 1}) {
+            const std::vector<std::string> e = {"From: Exp " + std::to_string(n - 1), "Subject: Sujet"};
+            s.Entete(n, e).TailleMessage(n, 100 + n - 1).C("DELE " + std::to_string(n)).Goutte("+OK\r\n", 5);
+        }
+        s.Quitter();
+        s.Demarrer();
+        Fenetre w;
+        const TCompte compte = test::CompteTest("A", s.Port());
+        for (int i = 0; i < 3; ++i) {
+            LigneMessage l = Ligne("Exp " + std::to_string(i), "Sujet", 40000 + i, 100 + i, true, i + 1);
+            l.Resume.Entetes = {"From: Exp " + std::to_string(i), "Subject: Sujet"};
+            l.Resume.Compte = compte;
+            w.f.Liste().Ajouter(std::move(l));
+        }
+        w.f.DefinirComptes({compte});
+        w.f.SelectionnerLigne(2);
+        QVERIFY(w.A("EffacerListe1")->isEnabled());
+
+        // Looked at each time the deletion lets events run, once a row has gone.
+        QStringList allumees;
+        int regards = 0;
+        QTimer sonde;
+        sonde.setInterval(0);
+        connect(&sonde, &QTimer::timeout, this, [&] {
+            const std::size_t n = w.f.Liste().Nombre();
+            if (n == 0 || n == 3) return;
+            ++regards;
+            QList<QAction*> actions = w.f.Email1()->menu()->actions() + w.f.PMLVMsg()->actions();
+            for (const char* nom : {"BCheck", "BEntetes", "BApercu", "BMarquer", "BSupprimerMails"}) actions << w.A(nom);
+            for (QAction* a : actions)
+                if (!a->isSeparator() && a->isEnabled() && !allumees.contains(a->objectName())) allumees << a->objectName();
+        });
+        sonde.start();
+        w.A("Supprimer1")->trigger();
+        sonde.stop();
+        QVERIFY(s.AttendreFin());
+        QVERIFY(s.Ecarts().empty());
+        QCOMPARE(w.f.Liste().Nombre(), std::size_t(0));
+        QVERIFY(regards > 0);
+        QVERIFY2(allumees.isEmpty(), qPrintable(allumees.join(QLatin1Char(' '))));
     }
 };
 
