@@ -6,6 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace vaskor;
 using namespace vaskor::test;
 using ::testing::IsEmpty;
@@ -91,4 +96,64 @@ TEST(CliCheck, AFailedAccountGoesToStandardErrorAndTheExitStatus)
     EXPECT_EQ(sortie, "");
     EXPECT_NE(erreurs.find("Impossible de se connecter à 127.0.0.1 :-("), std::string::npos) << erreurs;
     EXPECT_NE(erreurs.find("[AUTH] Authentication failed."), std::string::npos) << erreurs;
+}
+
+TEST(CliCheck, AFolderThatCannotBeWrittenDeletesNothingOnTheServerAndMarksInstead)
+{
+    FauxServeurPop3 s;
+    // No DELE in the script: one would break it.
+    s.Connexion("anne", "secret").Stat(2, 300).Liste({100, 200});
+    s.Entete(1, {"From: pub@exemple.com", "Subject: SPAM un"}).TailleMessage(1, 100);
+    s.Entete(2, {"From: pub@exemple.com", "Subject: SPAM deux"}).TailleMessage(2, 200).Quitter();
+    s.Demarrer();
+    DossierTemporaire d, sorties;
+    AjouterCompte(d, "Maison", s.Port(), "anne");
+    TFiltre spam = TFiltre::Vierge();
+    spam.TypeFiltre = FiltreSujet;
+    spam.Condition1 = CondContient;
+    spam.Valeur1 = "SPAM";
+    spam.Action = ActionEffacer;
+    spam.Actif = 1;
+    ASSERT_TRUE(SauverFiltres(d.Chemin(), {spam}).ok);
+
+    // The superuser writes anywhere whatever the modes say: the check then runs as "nobody",
+    // who may read the folder but not write in it.
+    const bool root = ::geteuid() == 0;
+    namespace fs = std::filesystem;
+    for (const auto& f : fs::directory_iterator(d.Chemin()))
+        fs::permissions(f.path(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                      fs::perms::others_read);
+    fs::permissions(d.Chemin(), root ? fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                           fs::perms::others_read | fs::perms::others_exec
+                                     : fs::perms::owner_read | fs::perms::owner_exec);
+    const int sortie = ::open((sorties.Chemin() / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int erreurs = ::open((sorties.Chemin() / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(sortie, 1), ::dup2(erreurs, 2);
+        ::close(0);
+        if (root && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+                     ::setresuid(65534, 65534, 65534) != 0))
+            ::_exit(77);
+        // Still writable (a file system that ignores modes), or the program out of reach: no test.
+        if (::access(d.Chemin().c_str(), W_OK) == 0 || ::access(VASKOR_CLI_PATH, X_OK) != 0) ::_exit(77);
+        ::execl(VASKOR_CLI_PATH, VASKOR_CLI_PATH, "check", "--data", d.Chemin().c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::close(sortie), ::close(erreurs);
+    int statut = 0;
+    ::waitpid(pid, &statut, 0);
+    fs::permissions(d.Chemin(), fs::perms::owner_all);
+    if (WIFEXITED(statut) && WEXITSTATUS(statut) == 77)
+        GTEST_SKIP() << "the folder could not be made unwritable for the check here";
+    const std::string texte = LireTout(sorties.Chemin() / "out"), diagnostic = LireTout(sorties.Chemin() / "err");
+    EXPECT_TRUE(WIFEXITED(statut)) << statut;  // 1: the counters could not be saved either, and it says so
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    const auto lignes = Lignes(texte);
+    ASSERT_EQ(lignes.size(), 2u) << texte << diagnostic;
+    EXPECT_EQ(lignes[0].rfind("1\t1\t", 0), 0u) << lignes[0];  // marked, not deleted
+    EXPECT_EQ(lignes[1].rfind("2\t1\t", 0), 0u) << lignes[1];
+    EXPECT_NE(diagnostic.find("aucun message n'est supprimé sur le serveur"), std::string::npos) << diagnostic;
+    EXPECT_FALSE(fs::exists(d.Chemin() / "MAILS_SUPPRIMES.DAT"));
 }
