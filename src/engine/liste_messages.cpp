@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 
 namespace vaskor {
 
@@ -79,6 +80,17 @@ void ListeMessages::Trier(const std::function<int(const LigneMessage&, const Lig
     if (observateur_) observateur_->ApresReinitialisation();
 }
 
+void ListeMessages::Reordonner(const std::vector<std::size_t>& ordre)
+{
+    if (ordre.size() != lignes_.size()) return;
+    if (observateur_) observateur_->AvantReinitialisation();
+    std::vector<LigneMessage> lignes;
+    lignes.reserve(lignes_.size());
+    for (std::size_t i : ordre) lignes.push_back(std::move(lignes_.at(i)));
+    lignes_ = std::move(lignes);
+    if (observateur_) observateur_->ApresReinitialisation();
+}
+
 namespace {
 int ComparerOctets(const Texte& a, const Texte& b)
 {
@@ -133,6 +145,70 @@ int LVMsgCompare(const LigneMessage& l1, const LigneMessage& l2, ColonneTri colo
     }
     }
     return 0;
+}
+
+std::vector<std::size_t> OrdreLVMsg(const ListeMessages& liste, ColonneTri colonne, bool ascendant, bool parCompte,
+                                    const std::function<bool(const Texte&, double&)>& lireDate)
+{
+    const std::size_t n = liste.Nombre();
+    std::vector<std::size_t> ordre(n);
+    std::iota(ordre.begin(), ordre.end(), std::size_t(0));
+    // `avant(i, j)`: row i sorts before row j ascending. Descending swaps the two rows, as
+    // LVMsgCompare does, so that equal rows keep their order both ways.
+    const auto trier = [&](const auto& cles) {
+        if (ascendant || parCompte)
+            std::stable_sort(ordre.begin(), ordre.end(), [&](std::size_t i, std::size_t j) { return cles[i] < cles[j]; });
+        else
+            std::stable_sort(ordre.begin(), ordre.end(), [&](std::size_t i, std::size_t j) { return cles[j] < cles[i]; });
+    };
+    // std::string compares its bytes as unsigned char: the byte order of ComparerOctets.
+    if (parCompte) {
+        std::vector<std::pair<Texte, Texte>> cles(n);
+        for (std::size_t i = 0; i < n; ++i)
+            cles[i] = {liste[i].Resume.Compte.ServeurPOP.Lire(), liste[i].Resume.Compte.NomUser.Lire()};
+        trier(cles);
+        return ordre;
+    }
+    switch (colonne) {
+    case ColonneTri::De: {
+        std::vector<const Texte*> cles(n);
+        for (std::size_t i = 0; i < n; ++i) cles[i] = &liste[i].De;
+        struct Pointe {
+            const std::vector<const Texte*>& v;
+            const Texte& operator[](std::size_t i) const { return *v[i]; }
+        };
+        trier(Pointe{cles});
+        break;
+    }
+    case ColonneTri::Sujet: {
+        std::vector<Texte> cles(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            cles[i] = liste[i].Sujet;
+            for (char& c : cles[i]) c = MajusculeAscii(c);
+        }
+        trier(cles);
+        break;
+    }
+    case ColonneTri::Date: {
+        // Unreadable (false) before readable, then by value; without a reader every row is equal.
+        std::vector<std::pair<bool, double>> cles(n, {false, 0.0});
+        if (lireDate) {
+            for (std::size_t i = 0; i < n; ++i) {
+                double d = 0;
+                if (lireDate(liste[i].Date, d)) cles[i] = {true, d};
+            }
+        }
+        trier(cles);
+        break;
+    }
+    case ColonneTri::Taille: {
+        std::vector<long long> cles(n);
+        for (std::size_t i = 0; i < n; ++i) cles[i] = LireEntier(liste[i].Taille);
+        trier(cles);
+        break;
+    }
+    }
+    return ordre;
 }
 
 }  // namespace vaskor

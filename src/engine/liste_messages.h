@@ -58,6 +58,9 @@ public:
 
     // Sorts the whole list, stable, with the given comparison (<0, 0, >0).
     void Trier(const std::function<int(const LigneMessage&, const LigneMessage&)>& comparer);
+    // Puts the rows in the given order: row i becomes the one that was at ordre[i] (a
+    // permutation of 0..Nombre()-1).
+    void Reordonner(const std::vector<std::size_t>& ordre);
 
 private:
     std::vector<LigneMessage> lignes_;
@@ -70,5 +73,11 @@ private:
 // "Taille" by value. A descending sort swaps the two rows.
 int LVMsgCompare(const LigneMessage& l1, const LigneMessage& l2, ColonneTri colonne, bool ascendant, bool parCompte,
                  const std::function<bool(const Texte&, double&)>& lireDate);
+
+// The order a stable sort by LVMsgCompare gives (the positions of the rows, first to last),
+// worked out from keys read once per row: a sort of tens of thousands of rows compares each row
+// some twenty times, and reading a date or a size back from its text each time was most of it.
+std::vector<std::size_t> OrdreLVMsg(const ListeMessages& liste, ColonneTri colonne, bool ascendant, bool parCompte,
+                                    const std::function<bool(const Texte&, double&)>& lireDate);
 
 }  // namespace vaskor

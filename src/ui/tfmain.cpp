@@ -49,13 +49,6 @@ namespace vaskor {
 
 namespace {
 QString T(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// What identifies a row across a sort: its number in the next session and its account.
-auto CleLigne(const LigneMessage& l)
-{
-    return std::make_tuple(l.Resume.Numero, l.Resume.Compte.Description.Lire(), l.Resume.Compte.ServeurPOP.Lire(),
-                           l.Resume.Compte.NomUser.Lire());
-}
 }  // namespace
 
 TFMain::TFMain(QWidget* parent)
@@ -619,16 +612,13 @@ void TFMain::LVMsgColumnClick(int colonne)
 {
     // The selected row stays selected after the sort, wherever it goes.
     const int ligne = LigneSelectionnee();
-    std::optional<decltype(CleLigne(std::declval<LigneMessage>()))> cle;
-    if (ligne >= 0 && static_cast<std::size_t>(ligne) < liste_.Nombre())
-        cle = CleLigne(liste_[static_cast<std::size_t>(ligne)]);
-    tri_.ClicColonne(liste_, colonne);
+    const std::vector<std::size_t> ordre = tri_.ClicColonne(liste_, colonne);
     modele_->DefinirColonneTri(tri_.Colonne());
     lvMsg_->MontrerTri(tri_.Colonne(), tri_.Ascendant());
     dispositionModifiee_ = true;
-    if (!cle) return;
-    for (std::size_t i = 0; i < liste_.Nombre(); ++i) {
-        if (CleLigne(liste_[i]) == *cle) {
+    if (ligne < 0) return;
+    for (std::size_t i = 0; i < ordre.size(); ++i) {
+        if (ordre[i] == static_cast<std::size_t>(ligne)) {
             SelectionnerLigne(static_cast<int>(i));
             break;
         }

@@ -2,8 +2,6 @@
 
 #include "core/texte_date.h"
 
-#include <unordered_map>
-
 namespace vaskor {
 
 bool LireDateListe(const Texte& texte, double& date)
@@ -14,34 +12,21 @@ bool LireDateListe(const Texte& texte, double& date)
 
 TriListe::TriListe(LecteurDate lireDate) : lireDate_(std::move(lireDate)) {}
 
-void TriListe::ClicColonne(ListeMessages& liste, int colonne)
+std::vector<std::size_t> TriListe::ClicColonne(ListeMessages& liste, int colonne)
 {
-    if (colonne < 0 || colonne > 3) return;
+    if (colonne < 0 || colonne > 3) return {};
     if (colonne == colonne_) ascendant_ = !ascendant_;
     colonne_ = colonne;
     parCompte_ = false;
-    Trier(liste);
+    return Trier(liste);
 }
 
-void TriListe::Trier(ListeMessages& liste) const
+std::vector<std::size_t> TriListe::Trier(ListeMessages& liste) const
 {
-    // A sort compares each row many times; reading a date text back is the costly part, so each
-    // distinct text is read once per sort.
-    std::unordered_map<Texte, std::pair<bool, double>> dates;
-    const LecteurDate lire = [&](const Texte& t, double& d) {
-        auto [it, nouveau] = dates.try_emplace(t);
-        if (nouveau) {
-            double v = 0;
-            const bool lu = lireDate_ && lireDate_(t, v);
-            it->second = {lu, v};
-        }
-        d = it->second.second;
-        return it->second.first;
-    };
-    const ColonneTri colonne = static_cast<ColonneTri>(colonne_);
-    liste.Trier([&](const LigneMessage& a, const LigneMessage& b) {
-        return LVMsgCompare(a, b, colonne, ascendant_, parCompte_, lire);
-    });
+    std::vector<std::size_t> ordre =
+        OrdreLVMsg(liste, static_cast<ColonneTri>(colonne_), ascendant_, parCompte_, lireDate_);
+    liste.Reordonner(ordre);
+    return ordre;
 }
 
 void TriListe::TrierParCompte(ListeMessages& liste)

@@ -23,9 +23,11 @@ public:
     bool ParCompte() const { return parCompte_; }
 
     // A click on a column header (LVMsgColumnClick): updates the state, then sorts the whole list.
-    void ClicColonne(ListeMessages& liste, int colonne);
-    // Sorts the whole list by the current state.
-    void Trier(ListeMessages& liste) const;
+    // Returns where each row came from (row i was at the i-th position given), empty when the
+    // click was not on a column.
+    std::vector<std::size_t> ClicColonne(ListeMessages& liste, int colonne);
+    // Sorts the whole list by the current state; returns where each row came from.
+    std::vector<std::size_t> Trier(ListeMessages& liste) const;
     // Groups the rows by account (server, then user name) for the deletion; the list is sorted
     // by column again only at the next column click.
     void TrierParCompte(ListeMessages& liste);

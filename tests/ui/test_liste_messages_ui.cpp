@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace vaskor;
 using vaskor::test::Ligne;
 
@@ -249,6 +251,45 @@ private slots:
         QVERIFY(tri.ParCompte());
         tri.ClicColonne(liste, 0);
         QVERIFY(!tri.ParCompte());
+    }
+
+    void LeTriParClesDonneLOrdreDeLaComparaisonLigneALigne()
+    {
+        // Rows full of ties (same sender, subjects equal but for ASCII case, the same date,
+        // unreadable dates, sizes not numbers, two accounts): every column both ways and the
+        // by-account mode give the order a stable sort by LVMsgCompare gives.
+        const char* textes[] = {"bob", "Bob", "émile", "", "Zoé", "bob "};
+        const char* dates[] = {"", "pas une date", "x"};
+        const char* tailles[] = {"10", "9", "-1", "", "abc", "100000", "010"};
+        ListeMessages liste;
+        for (int i = 0; i < 120; ++i) {
+            LigneMessage l = Ligne(textes[i % 6], textes[(i / 6) % 6], EncoderDate(2003, 1, 1 + i % 4) + (i % 3) * 0.25,
+                                   0, false, i + 1);
+            if (i % 7 == 0) l.Date = dates[i % 3];
+            l.Taille = tailles[i % 7];
+            l.Resume.Compte = test::Compte("C", i % 2 ? "pop.b" : "pop.a", i % 5 ? "anne" : "Anne");
+            liste.Ajouter(l);
+        }
+        for (int parCompte = 0; parCompte < 2; ++parCompte) {
+            for (int colonne = 0; colonne < 4; ++colonne) {
+                for (bool ascendant : {true, false}) {
+                    std::vector<std::size_t> attendu(liste.Nombre());
+                    for (std::size_t i = 0; i < attendu.size(); ++i) attendu[i] = i;
+                    std::stable_sort(attendu.begin(), attendu.end(), [&](std::size_t a, std::size_t b) {
+                        return LVMsgCompare(liste[a], liste[b], ColonneTri(colonne), ascendant, parCompte,
+                                            LireDateListe) < 0;
+                    });
+                    QCOMPARE(OrdreLVMsg(liste, ColonneTri(colonne), ascendant, parCompte, LireDateListe), attendu);
+                }
+            }
+        }
+        // The window's sort moves the rows that way and says where each came from.
+        ListeMessages copie;
+        for (std::size_t i = 0; i < liste.Nombre(); ++i) copie.Ajouter(liste[i]);
+        TriListe tri;
+        const std::vector<std::size_t> ordre = tri.ClicColonne(copie, 2);
+        QCOMPARE(ordre, OrdreLVMsg(liste, ColonneTri::Date, false, false, LireDateListe));
+        for (std::size_t i = 0; i < ordre.size(); ++i) QCOMPARE(copie[i].Resume.Numero, liste[ordre[i]].Resume.Numero);
     }
 };
 
