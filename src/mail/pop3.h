@@ -66,8 +66,8 @@ public:
     std::function<void()> OnDisconnected;
     // Bytes received since the start of the current header block or message.
     std::function<void(std::int64_t octets)> OnWork;
-    // Called while a network wait goes on: at least every 125 ms during the connection, every
-    // 250 ms while a read gets no data.
+    // Called while a network wait goes on: at least every 50 ms while the connection or a
+    // reply is awaited.
     std::function<void()> Attente;
     // A session ended. `suppressions` counts the DELE the server accepted in it; `confirme` is
     // true when the server answered QUIT with "+OK", the only moment it commits them (a session

@@ -24,7 +24,7 @@ struct ParametresConnexion {
     int port = 110;
     // Resolution and connection together, in milliseconds.
     int delaiMs = 120000;
-    // Called after each slice of the wait (at most 125 ms each).
+    // Called after each slice of the wait (at most 50 ms each).
     std::function<void()> attente;
     // Before a name is resolved (never for a numeric address), with the host name.
     std::function<void(const Texte& hote)> avantResolution;
@@ -86,7 +86,7 @@ public:
     // takes nothing for `delaiMaxMs`.
     virtual void Envoyer(std::string_view octets, int delaiMaxMs, const std::function<void()>& attente) = 0;
     // Waits for bytes and stores up to `taille` of them; returns their count, or 0 when the peer
-    // has closed the connection. Calls `attente` at least every 250 ms while nothing comes.
+    // has closed the connection. Calls `attente` at least every 50 ms while nothing comes.
     // Throws Echec (GenreEchec::Autre): the socket error text, or "Le serveur ne répond plus."
     // when nothing came for `delaiMaxMs`.
     virtual std::size_t Recevoir(char* tampon, std::size_t taille, int delaiMaxMs,

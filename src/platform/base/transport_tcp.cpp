@@ -29,9 +29,11 @@ namespace {
 using Horloge = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// The window gets its events processed between slices of every wait.
-constexpr int kTrancheConnexionMs = 125;
-constexpr int kTrancheLectureMs = 250;
+// The window gets its events processed between slices of every wait: a slow reply (a server
+// opening a mailbox of tens of thousands of messages takes a few hundred milliseconds to answer
+// the login) must not freeze it for longer than the eye notices.
+constexpr int kTrancheConnexionMs = 50;
+constexpr int kTrancheLectureMs = 50;
 
 int MsRestantes(Horloge::time_point echeance)
 {

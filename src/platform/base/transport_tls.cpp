@@ -27,7 +27,8 @@ namespace {
 using Horloge = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr int kTrancheMs = 125;
+// As for the plain stream: the window processes its events between slices.
+constexpr int kTrancheMs = 50;
 
 int MsRestantes(Horloge::time_point echeance)
 {
