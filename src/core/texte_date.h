@@ -26,12 +26,19 @@ public:
     // Reads back a text made by Ecrire with the same formats (the date alone too). Two-digit
     // years are placed within the fifty years before the current year and the forty-nine after.
     bool Lire(const Texte& texte, TDateHeure& d) const;
+    // The same reading through Qt's locale parser alone, which Lire leaves for the patterns it
+    // cannot follow directly (tests compare the two).
+    bool LireParLocale(const Texte& texte, TDateHeure& d) const;
 
     // The patterns in use, UTF-8, as Qt's date-time format strings (for tests and messages).
     std::string MotifDate() const;
     std::string MotifHeure() const;
 
 private:
+    // False when the patterns or the text are not of the plain shape this reading follows.
+    bool LireDirectement(const Texte& texte, TDateHeure& d) const;
+    TDateHeure Composer(int annee, int mois, int jour, int heure, int minute, int seconde, int milli) const;
+
     struct Donnees;
     std::shared_ptr<const Donnees> d_;
 };

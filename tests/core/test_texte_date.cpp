@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 using namespace vaskor;
 
@@ -109,4 +110,28 @@ TEST(TexteDate, TheLocaleComesFromLcAllThenLcTimeThenLang)
     ::unsetenv("LANG");
     ::unsetenv("LC_ALL");
     EXPECT_EQ(NomLocaleEnvironnement(), "C");
+}
+
+TEST(TexteDate, TheDirectReadingGivesWhatQtsParserGives)
+{
+    // Lire follows plain patterns itself and leaves the rest to Qt; both must agree on every
+    // text a list can hold, whatever the locale.
+    std::vector<TDateHeure> dates = {kNoel, EncoderDate(2003, 12, 25), EncoderDate(2000, 2, 29) + EncoderHeure(8, 1, 2),
+                                     EncoderDate(1960, 7, 4) + EncoderHeure(23, 59, 59),
+                                     EncoderDate(2099, 1, 31) + EncoderHeure(0, 0, 1)};
+    for (int m = 1; m <= 12; ++m) dates.push_back(EncoderDate(2024, m, 9 + m) + EncoderHeure(m, 7 * m, 59 - m));
+    for (const char* locale : {"fr_FR", "en_US", "de_DE", "C", "es_ES", "zh_CN", "en_GB", "ru_RU", "hu_HU", "pt_BR",
+                               "fr_CA", "ja_JP", "nl_NL"}) {
+        const FormatDateHeure f(locale);
+        std::vector<Texte> textes = {"", "pas une date", "\xFF\x01 12", "1", "31/02/2003", "25/12/2003 25:00:00"};
+        for (TDateHeure d : dates) {
+            const Texte t = f.Ecrire(d);
+            textes.insert(textes.end(), {t, " " + t, t + " ", t + "0", t.substr(0, t.size() - 1), "0" + t});
+        }
+        for (const Texte& t : textes) {
+            TDateHeure direct = -1, qt = -1;
+            EXPECT_EQ(f.Lire(t, direct), f.LireParLocale(t, qt)) << locale << " [" << t << "]";
+            EXPECT_EQ(direct, qt) << locale << " [" << t << "]";
+        }
+    }
 }
