@@ -15,8 +15,12 @@ inline Texte DepuisQString(const QString& s) { return Utf8VersCp1252(s.toStdStri
 // The same for a password: the intermediate copies are wiped before they are freed.
 inline QString SecretVersQString(std::string_view cp1252)
 {
-    const TexteSecret utf8(Cp1252VersUtf8(cp1252));
-    return QString::fromUtf8(utf8.Lire().data(), qsizetype(utf8.size()));
+    // Built in place, character by character: no intermediate copy is left to wipe. Every
+    // character of the code page is in the basic plane.
+    QString r;
+    r.reserve(qsizetype(cp1252.size()));
+    for (char c : cp1252) r.append(QChar(char16_t(Cp1252VersUnicode(static_cast<unsigned char>(c)))));
+    return r;
 }
 inline TexteSecret SecretDepuisQString(const QString& s)
 {

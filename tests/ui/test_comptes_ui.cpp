@@ -139,8 +139,9 @@ private slots:
         TFCompte e(b);
         TCompte k = TCompte::Vierge();
         k.Reserve2[7] = 0x5A;
-        k.Password = "ancien";
+        k.Password = "\x80ncien\xE9";
         e.Charger(k, {});
+        QCOMPARE(e.EPassword()->text(), U("€nciené"));
         Remplir(e, "Maison", "pop.exemple.fr", "anne", U("sésame"), "99999");
         e.Appliquer(k);
         QCOMPARE(k.PortPOP.Lire(), 110);
