@@ -1,5 +1,8 @@
 #include "core/ami.h"
 
+#include "core/fusion_enregistrements.h"
+#include "core/verrou_dossier.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -67,6 +70,28 @@ ResultatFichier ChargerAmis(const fs::path& dossier, ListeAmis& liste, bool* exi
 ResultatFichier SauverAmis(const fs::path& dossier, const ListeAmis& liste)
 {
     return EcrireFichierDonnees(dossier, NomFichierAmis, EncoderAmis(liste));
+}
+
+ListeAmis FusionnerAmis(const ListeAmis& memoire, const ListeAmis& base, const ListeAmis& disque)
+{
+    ListeAmis r = FusionnerTroisCopies(
+        memoire, base, disque, [](const TAmi& a, const TAmi& b) { return a.Nom.Lire() == b.Nom.Lire(); },
+        [](const TAmi& a, const TAmi& b) { return std::memcmp(&a, &b, sizeof a) == 0; },
+        [](const TAmi&, const TAmi&, const TAmi& d) { return d; });
+    TrierAmis(r);
+    return r;
+}
+
+ResultatFichier SauverAmisFusion(const fs::path& dossier, ListeAmis& liste, ListeAmis& base)
+{
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) return {false, TexteDossierOccupe(dossier)};
+    ListeAmis disque;
+    // A file that cannot be read now is replaced by this program's list, as a plain save would.
+    ListeAmis fusion = ChargerAmis(dossier, disque).ok ? FusionnerAmis(liste, base, disque) : liste;
+    ResultatFichier r = SauverAmis(dossier, fusion);
+    if (r.ok) liste = base = std::move(fusion);
+    return r;
 }
 
 ResultatFichier AjouterAmiAdresse(const fs::path& dossier, ListeAmis& liste, std::string_view adresse)

@@ -71,6 +71,15 @@ ResultatFichier ChargerAmis(const fs::path& dossier, ListeAmis& liste, bool* exi
 // Writes every record in list order, replacing the file at once.
 ResultatFichier SauverAmis(const fs::path& dossier, const ListeAmis& liste);
 
+// The list to write when this program read `base`, now holds `memoire` and finds `disque` in the
+// file: friends added or removed on either side are taken from that side, matched by name (a
+// renamed friend is a removal and an addition), sorted by name.
+ListeAmis FusionnerAmis(const ListeAmis& memoire, const ListeAmis& base, const ListeAmis& disque);
+// SauverAmis for a program that may share the folder: under the folder's lock the file is read
+// again and merged as above, so that friends added elsewhere since `base` stay. On success
+// `liste` and `base` both become what was written.
+ResultatFichier SauverAmisFusion(const fs::path& dossier, ListeAmis& liste, ListeAmis& base);
+
 ListeAmis DecoderAmis(std::string_view octets);
 std::string EncoderAmis(const ListeAmis& liste);
 

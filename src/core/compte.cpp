@@ -1,5 +1,6 @@
 #include "core/compte.h"
 
+#include "core/fusion_enregistrements.h"
 #include "core/texte.h"
 
 #include <algorithm>
@@ -17,6 +18,23 @@ TCompte TCompte::Vierge()
 bool CompteAvant(const TCompte& a, const TCompte& b)
 {
     return ComparerSansCasse(a.Description.Lire(), b.Description.Lire()) < 0;
+}
+
+bool MemeIdentiteCompte(const TCompte& a, const TCompte& b)
+{
+    return a.Description.Lire() == b.Description.Lire() && a.ServeurPOP.Lire() == b.ServeurPOP.Lire() &&
+           a.NomUser.Lire() == b.NomUser.Lire();
+}
+
+std::vector<TCompte> FusionnerComptes(const std::vector<TCompte>& memoire, const std::vector<TCompte>& base,
+                                      const std::vector<TCompte>& disque)
+{
+    std::vector<TCompte> r = FusionnerTroisCopies(
+        memoire, base, disque, MemeIdentiteCompte,
+        [](const TCompte& a, const TCompte& b) { return std::memcmp(&a, &b, sizeof a) == 0; },
+        [](const TCompte&, const TCompte&, const TCompte& d) { return d; });
+    std::stable_sort(r.begin(), r.end(), CompteAvant);
+    return r;
 }
 
 void ListeComptes::Remplacer(std::vector<TCompte> comptes)

@@ -78,4 +78,15 @@ private:
 
 bool CompteAvant(const TCompte& a, const TCompte& b);
 
+// One account in two copies of the list: the same description, server and user name (the
+// password, the port and the automatic-check flag may differ).
+bool MemeIdentiteCompte(const TCompte& a, const TCompte& b);
+
+// The accounts to write when this program read `base`, now holds `memoire` (the account dialog's
+// additions, edits and removals) and finds `disque` in the file (vaskor-cli accounts add or
+// remove meanwhile): each side's changes are kept account by account, an account edited here
+// wins, one untouched here is taken from disk. Sorted by description.
+std::vector<TCompte> FusionnerComptes(const std::vector<TCompte>& memoire, const std::vector<TCompte>& base,
+                                      const std::vector<TCompte>& disque);
+
 }  // namespace vaskor

@@ -153,13 +153,25 @@ ResultatFichier ChargerConfig(const fs::path& dossier, TConfig& config, const En
     return r;
 }
 
-ResultatFichier EnregistrerConfig(const fs::path& dossier, const TConfig& config)
+ResultatFichier EnregistrerConfig(const fs::path& dossier, const TConfig& config, const TConfig* lue)
 {
     const fs::path chemin = CheminConfig(dossier);
     FichierIni ini;
     if (ResultatFichier r = ini.Charger(chemin); !r.ok) return r;
     const std::string avant = ini.Assembler();
-    EcrireConfig(config, ini);
+    if (!lue) {
+        EcrireConfig(config, ini);
+    } else {
+        FichierIni ancien, nouveau;
+        EcrireConfig(*lue, ancien);
+        EcrireConfig(config, nouveau);
+        for (const Texte& section : {kSectionGeneral, kSectionMessages, kSectionFiltrage, kSectionSons})
+            for (const Texte& cle : nouveau.Cles(section))
+                if (const std::optional<Texte> v = nouveau.Lire(section, cle); v != ancien.Lire(section, cle))
+                    ini.Ecrire(section, cle, v.value_or(Texte()));
+        if (nouveau.Cles(kSectionEntetes) != ancien.Cles(kSectionEntetes))
+            ini.RemplacerSectionCles(kSectionEntetes, nouveau.Cles(kSectionEntetes));
+    }
     const std::string apres = ini.Assembler();
     std::error_code ec;
     if (apres == avant && chemin.filename() == fs::path(std::string(kNomFichierConfig)) && fs::exists(chemin, ec))

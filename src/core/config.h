@@ -89,7 +89,10 @@ ResultatFichier ChargerConfig(const fs::path& dossier, TConfig& config, const En
 // again first; when it exists but cannot be read it is left alone and the reason is returned,
 // so that a save never drops lines it could not see. Nothing is written when the file would not
 // change.
-ResultatFichier EnregistrerConfig(const fs::path& dossier, const TConfig& config);
+// With `lue`, the settings as the program last read or wrote them, only the fields that differ
+// from it are written: a setting changed in the file meanwhile by another program or an editor
+// is not put back to this program's older value.
+ResultatFichier EnregistrerConfig(const fs::path& dossier, const TConfig& config, const TConfig* lue = nullptr);
 
 // Has the settings file the key in the section (any value)? Read from the file at each call.
 bool ParametrePresent(const fs::path& dossier, std::string_view section, std::string_view cle);

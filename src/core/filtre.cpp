@@ -1,5 +1,6 @@
 #include "core/filtre.h"
 
+#include "core/fusion_enregistrements.h"
 #include "core/verrou_dossier.h"
 
 #include <algorithm>
@@ -167,6 +168,20 @@ ListeFiltres FusionnerCompteurs(const ListeFiltres& memoire, const ListeFiltres&
     return r;
 }
 
+ListeFiltres FusionnerFiltres(const ListeFiltres& memoire, const ListeFiltres& base, const ListeFiltres& disque)
+{
+    // A filter has no name: its settings are its identity, and the counter is what runs change.
+    return FusionnerTroisCopies(memoire, base, disque, MemeFiltreSaufCompteur, MemeFiltreSaufCompteur,
+                                [](const TFiltre& m, const TFiltre& b, const TFiltre& d) {
+                                    TFiltre f = m;
+                                    const std::int64_t v =
+                                        std::int64_t(d.Compteur.Lire()) + m.Compteur.Lire() - b.Compteur.Lire();
+                                    f.Compteur = std::int32_t(
+                                        std::clamp<std::int64_t>(v, 0, std::numeric_limits<std::int32_t>::max()));
+                                    return f;
+                                });
+}
+
 ResultatFichier SauverFiltresFusion(const fs::path& dossier, ListeFiltres& liste, ListeFiltres& base)
 {
     const VerrouDossier verrou(dossier);
@@ -174,7 +189,7 @@ ResultatFichier SauverFiltresFusion(const fs::path& dossier, ListeFiltres& liste
     ListeFiltres disque;
     // A file that cannot be read now gives no counts to add: this run's list is written as it is.
     const ListeFiltres fusion =
-        ChargerFiltres(dossier, disque).ok ? FusionnerCompteurs(liste, base, disque) : liste;
+        ChargerFiltres(dossier, disque).ok ? FusionnerFiltres(liste, base, disque) : liste;
     ResultatFichier r = SauverFiltres(dossier, fusion);
     if (r.ok) liste = base = fusion;
     return r;

@@ -135,9 +135,16 @@ ResultatFichier SauverFiltres(const fs::path& dossier, const ListeFiltres& liste
 // counter, matched in order) gets the disk's counter plus this run's increments; the others keep
 // their own. The filters, their order and settings are those of `memoire`.
 ListeFiltres FusionnerCompteurs(const ListeFiltres& memoire, const ListeFiltres& base, const ListeFiltres& disque);
+// The list to write when this program read `base`, now holds `memoire`, and finds `disque` in
+// the file: filters added, removed or changed (a change is a removal and an addition) on either
+// side are taken from that side, record by record; a filter on both sides gets the disk's counter
+// plus this run's increments (memoire - base), as FusionnerCompteurs does. `memoire`'s order,
+// then the filters added elsewhere.
+ListeFiltres FusionnerFiltres(const ListeFiltres& memoire, const ListeFiltres& base, const ListeFiltres& disque);
 // SauverFiltres for a program that may share the folder: under the folder's lock, the file is
-// read again and the counters merged as above, so that another program's counts since `base`
-// are not overwritten. On success `liste` and `base` both become what was written.
+// read again and merged as FusionnerFiltres does, so that neither another program's filters and
+// counts since `base` nor this one's edits are lost. On success `liste` and `base` both become
+// what was written.
 ResultatFichier SauverFiltresFusion(const fs::path& dossier, ListeFiltres& liste, ListeFiltres& base);
 
 // File content <-> records, for the two functions above and for tests.

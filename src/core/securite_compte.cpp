@@ -124,6 +124,21 @@ void SecuritesComptes::Elaguer(const std::vector<TCompte>& comptes)
     });
 }
 
+SecuritesComptes FusionnerSecurites(const SecuritesComptes& memoire, const SecuritesComptes& base,
+                                    const SecuritesComptes& disque, const std::vector<TCompte>& comptes)
+{
+    SecuritesComptes r = disque;
+    for (const TCompte& c : comptes) {
+        const ChoixSecurite ici = memoire.Pour(c);
+        if (ici == base.Pour(c)) continue;
+        if (ici.stocke)
+            r.Definir(c, ici.mode, ici.empreinte);
+        else
+            r.Retirer(c);
+    }
+    return r;
+}
+
 ResultatFichier ChargerSecurites(const fs::path& dossier, SecuritesComptes& securites)
 {
     std::string octets;

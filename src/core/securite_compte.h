@@ -79,6 +79,13 @@ private:
     std::vector<TSecuriteCompte>::const_iterator Trouver(const TCompte& compte) const;
 };
 
+// The choices to write when this program read `base`, now holds `memoire` for the accounts
+// `comptes`, and finds `disque` in the file: the disk's choices, with those of the accounts
+// whose choice changed here (the account dialog, a certificate trusted during a check) put over
+// them, so that a choice made elsewhere for another account stays.
+SecuritesComptes FusionnerSecurites(const SecuritesComptes& memoire, const SecuritesComptes& base,
+                                    const SecuritesComptes& disque, const std::vector<TCompte>& comptes);
+
 // Reads securites.dat from the folder (whatever its letter case). A missing file is no failure.
 ResultatFichier ChargerSecurites(const fs::path& dossier, SecuritesComptes& securites);
 // Writes the choices of the accounts in `comptes` (the others are dropped), through a temporary

@@ -174,13 +174,13 @@ TFControleAuto::TFControleAuto(BoitesMessage& boites, QWidget* parent) : QDialog
 }
 
 bool TFControleAuto::Executer(QWidget* parent, TConfig& config, ListeComptes& comptes, const fs::path& dossier,
-                              TCipherManager& chiffre, BoitesMessage& boites)
+                              TCipherManager& chiffre, BoitesMessage& boites, TConfig* lue)
 {
     TFControleAuto dialogue(boites, parent);
     dialogue.Charger(config, comptes);
     if (dialogue.exec() != QDialog::Accepted) return false;
     dialogue.Appliquer(config, comptes);
-    if (!dossier.empty()) Enregistrer(parent, config, comptes, dossier, chiffre, boites);
+    if (!dossier.empty()) Enregistrer(parent, config, comptes, dossier, chiffre, boites, lue);
     return true;
 }
 
@@ -228,12 +228,15 @@ void TFControleAuto::Appliquer(TConfig& config, ListeComptes& comptes) const
 }
 
 bool TFControleAuto::Enregistrer(QWidget* parent, const TConfig& config, const ListeComptes& comptes,
-                                 const fs::path& dossier, TCipherManager& chiffre, BoitesMessage& boites)
+                                 const fs::path& dossier, TCipherManager& chiffre, BoitesMessage& boites,
+                                 TConfig* lue)
 {
     bool ok = true;
-    if (const ResultatFichier r = EnregistrerConfig(dossier, config); !r.ok) {
+    if (const ResultatFichier r = EnregistrerConfig(dossier, config, lue); !r.ok) {
         boites.Message(parent, "Erreur", MessageErreurEnregistrementConfig(r.erreur), IconeMessage::Erreur);
         ok = false;
+    } else if (lue) {
+        *lue = config;
     }
     // The file may have changed since the window read it (vaskor-cli accounts add): only the
     // flags this dialog sets are written onto what is on disk now, so nothing added elsewhere is

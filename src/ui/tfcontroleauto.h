@@ -33,8 +33,10 @@ public:
     // ControleAuto flag take the dialog's values, and the settings file and comptes.dat of
     // `dossier` are saved (a failure is reported in an "Erreur" box; the values stay changed in
     // memory). Returns whether OK closed it. With an empty `dossier` nothing is saved.
+    // With `lue` (the settings as last read or written), only the settings changed here are
+    // written, and `lue` follows.
     static bool Executer(QWidget* parent, TConfig& config, ListeComptes& comptes, const fs::path& dossier,
-                         TCipherManager& chiffre, BoitesMessage& boites);
+                         TCipherManager& chiffre, BoitesMessage& boites, TConfig* lue = nullptr);
 
     // Loads the controls: one line per account, in list order, enabled only with a stored
     // password and ticked when the account takes part and has a password.
@@ -45,7 +47,8 @@ public:
     // Saves the settings and the accounts file; every failure gets its "Erreur" box. True when
     // both were saved.
     static bool Enregistrer(QWidget* parent, const TConfig& config, const ListeComptes& comptes,
-                            const fs::path& dossier, TCipherManager& chiffre, BoitesMessage& boites);
+                            const fs::path& dossier, TCipherManager& chiffre, BoitesMessage& boites,
+                            TConfig* lue = nullptr);
 
     // OK: the time and the account choice are checked; the dialog stays open after a refusal.
     void BOKClick();

@@ -245,8 +245,10 @@ bool TFFiltres::Executer(ListeFiltres& filtres, const fs::path& dossier, ListeFi
         Sauver(filtres, dossier, base, this);
         if (!dossier.empty()) {
             // The header names added in the header editor.
-            if (const ResultatFichier r = EnregistrerConfig(dossier, config_); !r.ok)
+            if (const ResultatFichier r = EnregistrerConfig(dossier, config_, configLue_); !r.ok)
                 boites_.Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
+            else if (configLue_)
+                *configLue_ = config_;
         }
     }
     Vider();

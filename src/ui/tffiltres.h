@@ -44,6 +44,9 @@ public:
     // the folder's lock with the counts another program added since then kept, and `base`
     // follows.
     bool Executer(ListeFiltres& filtres, const fs::path& dossier, ListeFiltres* base = nullptr);
+    // The settings as last read or written: the save of the header names then writes only the
+    // settings changed here (see EnregistrerConfig), and this follows.
+    void DefinirConfigLue(TConfig* lue) { configLue_ = lue; }
 
     // The pieces of Executer.
     void Charger(const ListeFiltres& filtres);
@@ -91,6 +94,7 @@ private:
     void Sauver(ListeFiltres& filtres, const fs::path& dossier, ListeFiltres* base, QWidget* parent);
 
     TConfig& config_;
+    TConfig* configLue_ = nullptr;
     BoitesMessage& boites_;
     QTabWidget* onglets_;
     std::array<ListeTriable*, 3> listes_{};

@@ -11,6 +11,7 @@
 #include "ui/modele_messages.h"
 #include "ui/placement.h"
 #include "ui/texte_qt.h"
+#include "ui/surveillance_donnees.h"
 #include "ui/tfcomptes.h"
 #include "ui/tfcontroleauto.h"
 #include "engine/ajout_ami.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 
 #include "ui/disposition_liste.h"
@@ -65,9 +67,31 @@ TFMain::TFMain(QWidget* parent)
     controleur_ = std::make_unique<Controleur>(
         *this, client_, DonneesControle{comptes_, filtres_, amis_, config_, journal_, liste_, &securites_});
     controleur_->SecuritesModifiees = [this] {
-        if (const ResultatFichier r = EnregistrerSecurites(dossier_, securites_, comptes_.Tous()); !r.ok)
+        // A certificate trusted during a check: only that choice goes onto the file, whatever
+        // another program wrote there meanwhile.
+        std::vector<TCompte> comptes = comptes_.Tous();
+        SecuritesComptes aEcrire = securites_;
+        if (surveillance_->Change(SurveillanceDonnees::Comptes) || surveillance_->Change(SurveillanceDonnees::Securites)) {
+            if (ResultatChargementComptes disque = vaskor::ChargerComptes(chiffre_, dossier_);
+                disque.ok && disque.erreurSecurites.empty()) {
+                aEcrire = FusionnerSecurites(securites_, securitesLues_, disque.securites, comptes);
+                comptes = disque.comptes.Tous();
+            }
+        }
+        if (const ResultatFichier r = EnregistrerSecurites(dossier_, aEcrire, comptes); !r.ok) {
             Message("Erreur", r.erreur, IconeMessage::Avertissement);
+            return;
+        }
+        // The window's own accounts keep their choices; the file's other changes come in with
+        // the next reload.
+        if (!surveillance_->Change(SurveillanceDonnees::Comptes)) {
+            securitesLues_ = securites_;
+            surveillance_->Noter(SurveillanceDonnees::Securites);
+        }
     };
+    surveillance_ = new SurveillanceDonnees(this);
+    surveillance_->Libre = [this] { return DonneesLibres(); };
+    surveillance_->Recharger = [this](SurveillanceDonnees::Fichier f) { RechargerDonnees(f); };
     planificateur_ = std::make_unique<Planificateur>(*controleur_, *this, client_, liste_, config_);
     planificateur_->AjouterIconeTray = [this] { emit IconeTrayVisible(true); };
     timerControleAuto_ = new QTimer(this);
@@ -90,13 +114,10 @@ TFMain::TFMain(QWidget* parent)
     BrancherCommande(Commande::Apercu, [this] { ApercuMessage1Click(); });
     BrancherCommande(Commande::Journal, [this] { TFMailsSupp::Executer(this, dossier_, journal_, *boites_); });
     BrancherCommande(Commande::ControleAuto, [this] {
-        if (TFControleAuto::Executer(this, config_, comptes_, dossier_, chiffre_, *boites_)) {
-            // The save took in accounts added elsewhere meanwhile: the window takes them too.
-            if (ResultatChargementComptes relus = vaskor::ChargerComptes(chiffre_, dossier_);
-                relus.ok && relus.comptes.Nombre() != comptes_.Nombre()) {
-                DefinirComptes(relus.comptes.Tous());
-                comptes_.NormaliserControleAuto();
-            }
+        if (TFControleAuto::Executer(this, config_, comptes_, dossier_, chiffre_, *boites_, &configLue_)) {
+            // The save wrote the flags onto the accounts file as it was on disk, with the
+            // accounts added elsewhere meanwhile: the window takes it in.
+            if (!dossier_.empty() && surveillance_->Change(SurveillanceDonnees::Comptes)) RechargerComptes();
             MajTimerControleAuto();
             planificateur_->ApresReglage();
         }
@@ -389,6 +410,8 @@ void TFMain::DefinirComptes(std::vector<TCompte> comptes)
 void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement)
 {
     dossier_ = dossier;
+    // Noted before they are read: a file changed during the reading shows as changed.
+    surveillance_->Demarrer(dossier_);
     // A friends or filters file that cannot be read leaves what could be read: the check goes
     // on with it, as with no file, and the user is told.
     amis_.clear();
@@ -396,6 +419,7 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
         Message("Erreur", r.erreur, IconeMessage::Avertissement);
     else if (!r.avertissement.empty())
         Message("Erreur", r.avertissement, IconeMessage::Avertissement);
+    amisLus_ = amis_;
     filtres_.clear();
     const ResultatFichier lectureFiltres = ChargerFiltres(dossier_, filtres_);
     filtresIllisibles_ = !lectureFiltres.ok;
@@ -428,6 +452,9 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
 
     // Only accounts with a password take part in the automatic check.
     if (comptes_.NormaliserControleAuto() == 0) config_.ControleAuto = false;
+    comptesLus_ = comptes_.Tous();
+    securitesLues_ = securites_;
+    configLue_ = config_;
 
     const DispositionListe disposition = LireDispositionListe(dossier_);
     lvMsg_->DefinirLargeurs({disposition.largeurs[0], disposition.largeurs[1], disposition.largeurs[2],
@@ -627,7 +654,10 @@ void TFMain::LVMsgColumnClick(int colonne)
 
 TFFiltres& TFMain::GestionnaireFiltres()
 {
-    if (!gestionnaireFiltres_) gestionnaireFiltres_ = new TFFiltres(config_, *boites_, this);
+    if (!gestionnaireFiltres_) {
+        gestionnaireFiltres_ = new TFFiltres(config_, *boites_, this);
+        gestionnaireFiltres_->DefinirConfigLue(&configLue_);
+    }
     return *gestionnaireFiltres_;
 }
 
@@ -647,22 +677,64 @@ void TFMain::Comptes1Click()
 
 void TFMain::AppliquerComptes(std::vector<TCompte> comptes, SecuritesComptes securites)
 {
-    DefinirComptes(std::move(comptes));
-    securites_ = std::move(securites);
-    if (!dossier_.empty()) {
-        // Another program may be checking in this folder: the files are written once it is done.
-        const VerrouDossier verrou(dossier_, VerrouDossier::DelaiParDefautMs, [] { QApplication::processEvents(); });
-        if (!verrou.Obtenu()) {
-            boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(TexteDossierOccupe(dossier_)),
-                             IconeMessage::Erreur);
+    if (dossier_.empty()) {
+        DefinirComptes(std::move(comptes));
+        securites_ = std::move(securites);
+        ComptesModifies();
+        return;
+    }
+    const QScopedValueRollback garde(enregistrement_, true);
+    // Another program may be checking in this folder: the files are written once it is done.
+    const VerrouDossier verrou(dossier_, VerrouDossier::DelaiParDefautMs, [] { QApplication::processEvents(); });
+    if (!verrou.Obtenu()) {
+        DefinirComptes(std::move(comptes));
+        securites_ = std::move(securites);
+        boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(TexteDossierOccupe(dossier_)),
+                         IconeMessage::Erreur);
+        ComptesModifies();
+        return;
+    }
+    // The files changed since the window read them (vaskor-cli accounts add, a certificate
+    // trusted elsewhere): this dialog's additions, edits and removals go onto them as they are.
+    std::vector<TCompte> lus = comptesLus_;
+    SecuritesComptes securitesLues = securitesLues_;
+    if (surveillance_->Change(SurveillanceDonnees::Comptes) || surveillance_->Change(SurveillanceDonnees::Securites)) {
+        surveillance_->Noter(SurveillanceDonnees::Comptes);
+        surveillance_->Noter(SurveillanceDonnees::Securites);
+        ResultatChargementComptes disque = vaskor::ChargerComptes(chiffre_, dossier_);
+        if (disque.ok && disque.erreurSecurites.empty()) {
+            securites = FusionnerSecurites(securites, securitesLues_, disque.securites, comptes);
+            comptes = FusionnerComptes(comptes, comptesLus_, disque.comptes.Tous());
+            lus = disque.comptes.Tous();
+            securitesLues = disque.securites;
         } else {
-            // The securities first: an account written without its record would be taken in clear.
-            if (const ResultatFichier r = EnregistrerSecurites(dossier_, securites_, comptes_.Tous()); !r.ok)
-                boites_->Message(this, "Erreur", r.erreur, IconeMessage::Erreur);
-            if (const ResultatFichier r = EnregistrerComptes(chiffre_, dossier_, comptes_.Tous()); !r.ok)
-                boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(r.erreur), IconeMessage::Erreur);
+            surveillance_->Oublier(SurveillanceDonnees::Comptes);
         }
     }
+    DefinirComptes(std::move(comptes));
+    securites_ = std::move(securites);
+    // The securities first: an account written without its record would be taken in clear.
+    const ResultatFichier s = EnregistrerSecurites(dossier_, securites_, comptes_.Tous());
+    if (!s.ok) boites_->Message(this, "Erreur", s.erreur, IconeMessage::Erreur);
+    const ResultatFichier c = EnregistrerComptes(chiffre_, dossier_, comptes_.Tous());
+    if (!c.ok) boites_->Message(this, "Erreur", MessageErreurEnregistrementComptes(c.erreur), IconeMessage::Erreur);
+    if (s.ok && c.ok) {
+        surveillance_->Noter(SurveillanceDonnees::Comptes);
+        surveillance_->Noter(SurveillanceDonnees::Securites);
+        lus = comptes_.Tous();
+        securitesLues = securites_;
+    }
+    comptesLus_ = std::move(lus);
+    securitesLues_ = std::move(securitesLues);
+    ComptesModifies();
+    ListeComptes normalises;
+    normalises.Remplacer(comptesLus_);
+    normalises.NormaliserControleAuto();
+    comptesLus_ = normalises.Tous();
+}
+
+void TFMain::ComptesModifies()
+{
     const int automatiques = comptes_.NormaliserControleAuto();
     if (automatiques == 0) config_.ControleAuto = false;
     cmd_->Activer(cmd_->ControleAuto1, automatiques > 0);
@@ -670,11 +742,98 @@ void TFMain::AppliquerComptes(std::vector<TCompte> comptes, SecuritesComptes sec
     MajTimerControleAuto();
 }
 
+bool TFMain::DonneesLibres() const
+{
+    return !termine_ && !enregistrement_ && interfaceActive_ && !controleur_->Occupe() && !ApercuEnTransfert() &&
+           !QApplication::activeModalWidget();
+}
+
+void TFMain::RechargerDonnees(int fichier)
+{
+    switch (fichier) {
+    case SurveillanceDonnees::Comptes: RechargerComptes(); break;
+    case SurveillanceDonnees::Filtres: RechargerFiltres(); break;
+    case SurveillanceDonnees::Amis: RechargerAmis(); break;
+    default: break;
+    }
+}
+
+void TFMain::RechargerComptes()
+{
+    surveillance_->Noter(SurveillanceDonnees::Comptes);
+    surveillance_->Noter(SurveillanceDonnees::Securites);
+    ResultatChargementComptes disque = vaskor::ChargerComptes(chiffre_, dossier_);
+    // A file that cannot be read now leaves the window's copy; the next change tries again.
+    if (!disque.ok || !disque.erreurSecurites.empty()) {
+        surveillance_->Oublier(SurveillanceDonnees::Comptes);
+        return;
+    }
+    if (!disque.avertissement.empty()) Message("Erreur", disque.avertissement, IconeMessage::Avertissement);
+    // Flags set by the automatic-check dialog and not yet written stay (a failed save).
+    const std::vector<TCompte> comptes = FusionnerComptes(comptes_.Tous(), comptesLus_, disque.comptes.Tous());
+    securites_ = FusionnerSecurites(securites_, securitesLues_, disque.securites, comptes_.Tous());
+    DefinirComptes(comptes);
+    ComptesModifies();
+    disque.comptes.NormaliserControleAuto();
+    comptesLus_ = disque.comptes.Tous();
+    securitesLues_ = std::move(disque.securites);
+}
+
+void TFMain::RechargerFiltres()
+{
+    surveillance_->Noter(SurveillanceDonnees::Filtres);
+    ListeFiltres disque;
+    const ResultatFichier r = ChargerFiltres(dossier_, disque);
+    if (!r.ok) {
+        surveillance_->Oublier(SurveillanceDonnees::Filtres);
+        return;
+    }
+    if (!r.avertissement.empty()) Message("Erreur", r.avertissement, IconeMessage::Avertissement);
+    // The counts of this run, not saved yet, are added to the file's.
+    filtres_ = FusionnerFiltres(filtres_, filtresLus_, disque);
+    filtresLus_ = std::move(disque);
+    filtresIllisibles_ = false;
+}
+
+void TFMain::RechargerAmis()
+{
+    surveillance_->Noter(SurveillanceDonnees::Amis);
+    ListeAmis disque;
+    const ResultatFichier r = ChargerAmis(dossier_, disque);
+    if (!r.ok) {
+        surveillance_->Oublier(SurveillanceDonnees::Amis);
+        return;
+    }
+    if (!r.avertissement.empty()) Message("Erreur", r.avertissement, IconeMessage::Avertissement);
+    amis_ = FusionnerAmis(amis_, amisLus_, disque);
+    amisLus_ = std::move(disque);
+}
+
+void TFMain::EnregistrerAmis(ListeAmis amis)
+{
+    if (dossier_.empty()) {
+        amis_ = std::move(amis);
+        return;
+    }
+    const QScopedValueRollback garde(enregistrement_, true);
+    if (const ResultatFichier r = SauverAmisFusion(dossier_, amis, amisLus_); !r.ok)
+        Message("Erreur", r.erreur, IconeMessage::Erreur);
+    else
+        surveillance_->NoterSiContenu(SurveillanceDonnees::Amis, EncoderAmis(amisLus_));
+    // After a failed save the window keeps the edit; the next save or reload merges it.
+    amis_ = std::move(amis);
+}
+
+void TFMain::NoterFiltres() { surveillance_->NoterSiContenu(SurveillanceDonnees::Filtres, EncoderFiltres(filtresLus_)); }
+
 void TFMain::Filtres1Click()
 {
     // The manager replaces the whole list: a file that could not be read at start-up may then be
     // written again.
-    if (GestionnaireFiltres().Executer(filtres_, dossier_, &filtresLus_)) filtresIllisibles_ = false;
+    if (GestionnaireFiltres().Executer(filtres_, dossier_, &filtresLus_)) {
+        filtresIllisibles_ = false;
+        NoterFiltres();
+    }
 }
 
 void TFMain::AjouterFiltre1Click()
@@ -683,7 +842,10 @@ void TFMain::AjouterFiltre1Click()
     if (ligne < 0 || static_cast<std::size_t>(ligne) >= liste_.Nombre()) return;
     // A copy: a check may replace the rows while the dialogs are open.
     const LigneMessage copie = liste_[static_cast<std::size_t>(ligne)];
-    if (GestionnaireFiltres().NouveauDepuisMessage(copie, filtres_, dossier_, &filtresLus_)) filtresIllisibles_ = false;
+    if (GestionnaireFiltres().NouveauDepuisMessage(copie, filtres_, dossier_, &filtresLus_)) {
+        filtresIllisibles_ = false;
+        NoterFiltres();
+    }
 }
 
 void TFMain::AjouterAuxAmis1Click()
@@ -699,11 +861,22 @@ void TFMain::AjouterAuxAmis1Click()
     if (Question("Confirmation", QuestionAjouterAmi(*adresse), BoutonsMessage::OkAnnuler, IconeMessage::Question,
                  false) != ReponseMessage::Ok)
         return;
-    if (const ResultatFichier r = AjouterAmiAdresse(dossier_, amis_, *adresse); !r.ok)
-        Message("Erreur", r.erreur, IconeMessage::Erreur);
+    // The list as on disk now gets the new friend: one added elsewhere meanwhile stays.
+    ListeAmis amis = amis_;
+    TAmi ami = TAmi::Vierge();
+    ami.TypeAmi = AmiAdresse;
+    ami.Nom = *adresse;
+    amis.push_back(ami);
+    TrierAmis(amis);
+    EnregistrerAmis(std::move(amis));
 }
 
-void TFMain::Amis1Click() { TFAmis::Executer(this, amis_, dossier_, *boites_); }
+void TFMain::Amis1Click()
+{
+    // The dialog edits a copy; its OK is saved here, merged with the file as it is then.
+    ListeAmis amis = amis_;
+    if (TFAmis::Executer(this, amis, {}, *boites_)) EnregistrerAmis(std::move(amis));
+}
 
 void TFMain::Options1Click()
 {
@@ -718,8 +891,11 @@ void TFMain::Options1Click()
     if (autoRun_) autoRun_(config_.AutoRun);
     if (!config_.ControleAuto) lNextCheck_->hide();
     if (dossier_.empty()) return;
-    if (const ResultatFichier r = EnregistrerConfig(dossier_, config_); !r.ok)
+    // Only what the dialog changed: a setting changed in the file meanwhile stays.
+    if (const ResultatFichier r = EnregistrerConfig(dossier_, config_, &configLue_); !r.ok)
         Message("Erreur", MessageErreurEnregistrementConfig(r.erreur), IconeMessage::Erreur);
+    else
+        configLue_ = config_;
 }
 
 void TFMain::APropos1Click() { TFAbout::Executer(this); }
@@ -1038,6 +1214,7 @@ void TFMain::SauverFiltres()
     const ResultatFichier r = SauverFiltresFusion(dossier_, filtres_, filtresLus_);
     // The counters of this run would be lost without a word otherwise.
     if (!r.ok) Message("Vaskor", r.erreur, IconeMessage::Erreur);
+    else NoterFiltres();
 }
 
 void TFMain::FermerConnexion()

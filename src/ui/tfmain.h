@@ -44,6 +44,7 @@ class ModeleMessages;
 class TFComptes;
 class TFMsg;
 class TFFiltres;
+class SurveillanceDonnees;
 class VueMessages;
 
 class TFMain : public QMainWindow, public FenetreControle, public FenetreApercu {
@@ -90,6 +91,12 @@ public:
     // sounds are loaded last.
     // `environnement.compteEnControleAuto` is worked out here.
     void ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement = {});
+
+    // The watch over comptes.dat, securites.dat, filtres.dat and amis.dat: a change made by
+    // another program is taken in once no run and no dialog is in progress.
+    SurveillanceDonnees& Surveillance() { return *surveillance_; }
+    // Whether the window may take a changed file in now: no run, no preview, no dialog, no save.
+    bool DonneesLibres() const;
 
     // --- Pieces for the rest of the program ---
     Commandes& Actions() { return *cmd_; }
@@ -148,7 +155,10 @@ public:
     // written to comptes.dat and securites.dat, the check menus rebuilt and the automatic-check
     // flags normalised.
     void Comptes1Click();
-    // What OK of the account list applies (also without the dialog, for tests).
+    // What OK of the account list applies (also without the dialog, for tests). When comptes.dat
+    // or securites.dat changed on disk since the window read them, the dialog's additions,
+    // edits and removals are applied onto the accounts on disk, so that an account added
+    // elsewhere meanwhile survives.
     void AppliquerComptes(std::vector<TCompte> comptes, SecuritesComptes securites);
     // "Filtrer...": a filter made from the selected message.
     void AjouterFiltre1Click();
@@ -234,6 +244,19 @@ private:
     void SurMinimisation();
     // What "Quitter" does once the questions are answered.
     void FinirProgramme();
+    // Another program changed a data file: the window takes it in, keeping what it has not
+    // saved yet (this run's filter counters).
+    void RechargerDonnees(int fichier);
+    void RechargerComptes();
+    void RechargerFiltres();
+    void RechargerAmis();
+    // The account list changed: the automatic-check flags, its command and its timer follow.
+    void ComptesModifies();
+    // Saves the friends list `amis`, made from the window's copy, merged with the file as it is
+    // now; the window then holds what was written.
+    void EnregistrerAmis(ListeAmis amis);
+    // After a save of the filters: the file now holds the window's list, unless the save failed.
+    void NoterFiltres();
 
     // --- Seams: pieces that live in other parts of the program ---
     // The check run of one account, or of all accounts.
@@ -263,7 +286,17 @@ private:
     // counted since, rather than overwrite another program's counts.
     ListeFiltres filtresLus_;
     ListeAmis amis_;
+    // The accounts, their securities and the friends as the window last read or wrote them: a
+    // save merges what changed since onto the file when another program changed it meanwhile.
+    std::vector<TCompte> comptesLus_;
+    SecuritesComptes securitesLues_;
+    ListeAmis amisLus_;
+    SurveillanceDonnees* surveillance_ = nullptr;
+    // A save is writing the data files: a reload now would change the lists under it.
+    bool enregistrement_ = false;
     TConfig config_ = ConfigParDefaut();
+    // The settings as last read or written: a save writes only what changed since.
+    TConfig configLue_ = ConfigParDefaut();
     JournalEnAttente journal_;
     TCipherManager chiffre_;
     std::filesystem::path dossier_;

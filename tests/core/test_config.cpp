@@ -307,3 +307,23 @@ TEST(Config, BinaryGarbageLoadsAsDefaults)
     EXPECT_EQ(relu.FrequenceControleAuto, 30);
     EXPECT_EQ(relu.HeureCtrl, "19:00");
 }
+
+TEST(Config, ASaveWithWhatWasReadWritesOnlyTheSettingsChangedSince)
+{
+    test::DossierTemporaire d;
+    ASSERT_TRUE(EnregistrerConfig(d.Chemin(), ConfigParDefaut()).ok);
+    const TConfig lue = Charger(d.Chemin());
+    // An editor or another copy changes two settings while the window runs.
+    TConfig ailleurs = lue;
+    ailleurs.NbLignesSvg = 500;
+    ailleurs.Entetes = {"List-Id"};
+    ASSERT_TRUE(EnregistrerConfig(d.Chemin(), ailleurs).ok);
+    // The window's dialog changes another one, from its older copy.
+    TConfig fenetre = lue;
+    fenetre.DoubleClicEditer = !lue.DoubleClicEditer;
+    ASSERT_TRUE(EnregistrerConfig(d.Chemin(), fenetre, &lue).ok);
+    const TConfig relue = Charger(d.Chemin());
+    EXPECT_EQ(relue.NbLignesSvg, 500);
+    EXPECT_EQ(relue.Entetes, std::vector<Texte>{"List-Id"});
+    EXPECT_EQ(relue.DoubleClicEditer, fenetre.DoubleClicEditer);
+}

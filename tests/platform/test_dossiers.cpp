@@ -25,7 +25,8 @@ TEST(DossierProgramme, PortableCopyOnlyWhenTheExecutablesFolderHoldsData)
         {"installed, read-only", nullptr, true, "donnees", "donnees/vaskor"},
         {"portable copy", "comptes.dat", false, "donnees", "exe"},
         {"portable copy from another machine", "FILTRES.DAT", false, "donnees", "exe"},
-        {"portable settings only", "Vaskor.ini", true, "donnees", "exe"},
+        {"portable settings only, writable", "Vaskor.ini", false, "donnees", "exe"},
+        {"read-only portable copy: the fallback folder", "Vaskor.ini", true, "donnees", "donnees/vaskor"},
         {"a scratch folder is not data", "temp", false, "donnees", "donnees/vaskor"},
         {"no XDG_DATA_HOME", nullptr, false, "", "maison/.local/share/vaskor"},
         {"relative XDG_DATA_HOME ignored", nullptr, false, "!rel", "maison/.local/share/vaskor"},
@@ -43,7 +44,9 @@ TEST(DossierProgramme, PortableCopyOnlyWhenTheExecutablesFolderHoldsData)
                                 : *c.xdg                     ? (d.Chemin() / c.xdg).string()
                                                              : "";
         const std::string maison = (d.Chemin() / "maison").string();
-        const vaskor::ResultatDossier r = ChoisirDossierProgramme(exe, xdg.c_str(), maison.c_str());
+        // Root may write anywhere: whether the folder can be written comes from the case.
+        const vaskor::ResultatDossier r = ChoisirDossierProgramme(
+            exe, xdg.c_str(), maison.c_str(), [&c](const fs::path&) { return !c.programmeEnLectureSeule; });
         ::chmod(exe.c_str(), 0755);
         const fs::path attendu = std::string(c.attendu) == "exe" ? exe : d.Chemin() / c.attendu;
         EXPECT_EQ(r.dossier, attendu) << c.nom;
@@ -57,6 +60,33 @@ TEST(DossierProgramme, PortableCopyOnlyWhenTheExecutablesFolderHoldsData)
             EXPECT_FALSE(fs::exists(fs::path("relatif"))) << c.nom;
         }
     }
+}
+
+TEST(DossierProgramme, AReadOnlyPortableCopyIsCopiedOnceIntoTheFallbackFolder)
+{
+    DossierTemporaire d;
+    const fs::path exe = d.Chemin() / "bin";
+    fs::create_directories(exe);
+    EcrireTout(exe / "COMPTES.DAT", "comptes");
+    EcrireTout(exe / "filtres.dat", "filtres");
+    const std::string xdg = (d.Chemin() / "donnees").string();
+    const auto lectureSeule = [](const fs::path&) { return false; };
+    vaskor::ResultatDossier r = ChoisirDossierProgramme(exe, xdg.c_str(), "/nulle/part", lectureSeule);
+    EXPECT_EQ(r.dossier, d.Chemin() / "donnees" / "vaskor");
+    EXPECT_EQ(r.dossierEcarte, exe);
+    EXPECT_TRUE(r.copie);
+    EXPECT_EQ(r.erreurCopie, "");
+    EXPECT_EQ(vaskor::test::LireTout(r.dossier / "comptes.dat"), "comptes");
+    EXPECT_EQ(vaskor::test::LireTout(r.dossier / "filtres.dat"), "filtres");
+    struct stat s {};
+    ASSERT_EQ(::stat((r.dossier / "filtres.dat").c_str(), &s), 0);
+    EXPECT_EQ(s.st_mode & 0777, 0600u);
+    // The next start keeps what the user changed in the fallback folder.
+    EcrireTout(r.dossier / "filtres.dat", "change");
+    r = ChoisirDossierProgramme(exe, xdg.c_str(), "/nulle/part", lectureSeule);
+    EXPECT_FALSE(r.copie);
+    EXPECT_EQ(r.dossierEcarte, exe);
+    EXPECT_EQ(vaskor::test::LireTout(r.dossier / "filtres.dat"), "change");
 }
 
 TEST(DossierProgramme, AFolderThatCannotBeCreatedIsReportedInFrenchWithItsPath)

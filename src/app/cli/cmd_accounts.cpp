@@ -3,6 +3,7 @@
 // neither in the process list nor in the shell's history.
 
 #include "cli/commande.h"
+#include "core/verrou_dossier.h"
 #include "core/compte.h"
 #include "core/fichiers.h"
 #include "core/securite_compte.h"
@@ -280,6 +281,13 @@ int Comptes(cli::Contexte& c)
     if (p.empty()) {
         if (!optionsSeulement({})) return ErreurUsage(c, {});
         return Lister(c, dossier);
+    }
+    // A change reads the files and writes them back: under the folder's lock, so that the window
+    // or another vaskor-cli saving at the same moment is neither overwritten nor overwrites it.
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) {
+        c.EcrireErreur(TexteDossierOccupe(dossier) + "\n");
+        return 3;
     }
     if (p[0] == "add" && p.size() == 1) {
         if (!optionsSeulement({"--description", "--server", "--user", "--port", "--security"}))

@@ -65,6 +65,7 @@ int Classer(cli::Contexte& c)
         return 2;
     }
 
+    ListeFiltres filtresLus = filtres;
     const OptionsFiltrage options = OptionsDepuisConfig(config);
     TResultatFiltrage r;
     if (!PasserSansFiltrer(options, taille)) FiltrerMessage(m, filtres, amis, options, r);
@@ -79,7 +80,9 @@ int Classer(cli::Contexte& c)
     if (r.IndiceFiltre >= 0) c.Ecrire("Filtre: " + std::to_string(r.IndiceFiltre) + "\n");
 
     if (a.A("--write-counters")) {
-        const ResultatFichier s = SauverFiltres(dossier, filtres);
+        // Only this message's count is added to the file as it is now (under the folder's
+        // lock): a filter or a count written meanwhile by another program stays.
+        const ResultatFichier s = SauverFiltresFusion(dossier, filtres, filtresLus);
         if (!s.ok) {
             c.EcrireErreur(s.erreur + "\n");
             return 1;

@@ -10,6 +10,7 @@
 #include "platform/gui/tray.h"
 #include "ui/application.h"
 #include "ui/tfaide.h"
+#include "ui/avis_dossier.h"
 #include "ui/tfmain.h"
 
 #include <QSocketNotifier>
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     const std::filesystem::path dossier = donnees.dossier;
     vaskor::RetirerTemporairesAbandonnes(dossier);
     fenetre.ChargerDonnees(dossier, environnement);
+    // A read-only portable copy: the user hears once where the data went.
+    vaskor::SignalerDossierEcarte(&fenetre, fenetre.Boites(), donnees);
     // The scratch folder where the preview saves attachments before they are opened.
     std::error_code ec;
     std::filesystem::create_directories(dossier / "temp", ec);

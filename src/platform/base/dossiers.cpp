@@ -6,12 +6,14 @@
 #include "core/texte.h"
 #include "core/filtre.h"
 #include "core/journal.h"
+#include "core/securite_compte.h"
 #include "crypto/fichier_comptes.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vaskor {
 
@@ -43,6 +45,25 @@ std::string CreerDossierPrive(const std::filesystem::path& d)
     return {};
 }
 
+// The portable copy's data files into the fallback folder, each under its one spelling, owner
+// only. Returns what could not be copied, empty when all was.
+std::string CopierDonnees(const std::filesystem::path& source, const std::filesystem::path& cible)
+{
+    static constexpr std::string_view noms[] = {NomFichierComptes, NomFichierSecurites, NomFichierFiltres,
+                                                NomFichierAmis,    kNomFichierConfig,   NomFichierJournal};
+    std::string erreurs;
+    for (std::string_view nom : noms) {
+        const std::filesystem::path chemin = TrouverFichier(source, nom);
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(chemin, ec)) continue;
+        std::string octets;
+        ResultatFichier r = LireFichier(chemin, octets);
+        if (r.ok) r = EcrireFichierDonnees(cible, nom, octets, true);
+        if (!r.ok) erreurs += (erreurs.empty() ? "" : " ; ") + Cp1252VersUtf8(r.erreur);
+    }
+    return erreurs;
+}
+
 }  // namespace
 
 std::filesystem::path CheminExecutable()
@@ -66,23 +87,42 @@ bool ContientDonneesVaskor(const std::filesystem::path& dossier)
 }
 
 ResultatDossier ChoisirDossierProgramme(const std::filesystem::path& dossierExecutable, const char* xdgDataHome,
-                                        const char* home)
+                                        const char* home,
+                                        const std::function<bool(const std::filesystem::path&)>& inscriptible)
 {
     ResultatDossier r;
     if (!dossierExecutable.empty() && ContientDonneesVaskor(dossierExecutable)) {
-        r.dossier = dossierExecutable;
-        r.portable = true;
-        return r;
+        const bool ecriture =
+            inscriptible ? inscriptible(dossierExecutable) : ::access(dossierExecutable.c_str(), W_OK) == 0;
+        if (ecriture) {
+            r.dossier = dossierExecutable;
+            r.portable = true;
+            return r;
+        }
+        r.dossierEcarte = dossierExecutable;
     }
     std::filesystem::path base;
     if (xdgDataHome && *xdgDataHome && std::filesystem::path(xdgDataHome).is_absolute()) base = xdgDataHome;
     else if (home && *home) base = std::filesystem::path(home) / ".local" / "share";
+    if (base.empty() && !r.dossierEcarte.empty()) {
+        // Nowhere else to go: the read-only copy is still the user's data.
+        r.dossier = r.dossierEcarte;
+        r.portable = true;
+        r.dossierEcarte.clear();
+        return r;
+    }
     if (base.empty()) {
         r.erreur = "Ni XDG_DATA_HOME ni HOME ne sont définis : Vaskor ne sait pas où garder ses données.";
         return r;
     }
     r.dossier = base / "vaskor";
     r.erreur = CreerDossierPrive(r.dossier);
+    // The first start from a read-only portable copy takes its data along; later starts keep
+    // what the user changed since.
+    if (r.erreur.empty() && !r.dossierEcarte.empty() && !ContientDonneesVaskor(r.dossier)) {
+        r.erreurCopie = CopierDonnees(r.dossierEcarte, r.dossier);
+        r.copie = true;
+    }
     return r;
 }
 
