@@ -1,5 +1,6 @@
 #include "ui/tfcontroleauto.h"
 
+#include "core/verrou_dossier.h"
 #include "crypto/fichier_comptes.h"
 #include "engine/controle.h"
 #include "ui/boites_message.h"
@@ -242,6 +243,13 @@ bool TFControleAuto::Enregistrer(QWidget* parent, const TConfig& config, const L
     // flags this dialog sets are written onto what is on disk now, so nothing added elsewhere is
     // lost. Accounts are matched by description, server and user name.
     std::vector<TCompte> aEcrire = comptes.Tous();
+    // Read and written under the folder's lock, like every other save of the accounts.
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) {
+        boites.Message(parent, "Erreur", MessageErreurEnregistrementComptes(TexteDossierOccupe(dossier)),
+                       IconeMessage::Erreur);
+        return false;
+    }
     if (ResultatChargementComptes disque = ChargerComptes(chiffre, dossier); disque.ok && !disque.comptes.Tous().empty()) {
         aEcrire = disque.comptes.Tous();
         for (TCompte& c : aEcrire)

@@ -71,7 +71,9 @@ TFMain::TFMain(QWidget* parent)
         // another program wrote there meanwhile.
         std::vector<TCompte> comptes = comptes_.Tous();
         SecuritesComptes aEcrire = securites_;
-        if (surveillance_->Change(SurveillanceDonnees::Comptes) || surveillance_->Change(SurveillanceDonnees::Securites)) {
+        const bool ailleurs = surveillance_->Change(SurveillanceDonnees::Comptes) ||
+                              surveillance_->Change(SurveillanceDonnees::Securites);
+        if (ailleurs) {
             if (ResultatChargementComptes disque = vaskor::ChargerComptes(chiffre_, dossier_);
                 disque.ok && disque.erreurSecurites.empty()) {
                 aEcrire = FusionnerSecurites(securites_, securitesLues_, disque.securites, comptes);
@@ -82,9 +84,9 @@ TFMain::TFMain(QWidget* parent)
             Message("Erreur", r.erreur, IconeMessage::Avertissement);
             return;
         }
-        // The window's own accounts keep their choices; the file's other changes come in with
-        // the next reload.
-        if (!surveillance_->Change(SurveillanceDonnees::Comptes)) {
+        // When another program changed the files, the window takes them in after the run (the
+        // run still uses its list); otherwise the file is now the window's copy.
+        if (!ailleurs) {
             securitesLues_ = securites_;
             surveillance_->Noter(SurveillanceDonnees::Securites);
         }
