@@ -1,6 +1,7 @@
 #include "crypto/chiffrement.h"
 
 #include "core/fichiers.h"
+#include "core/secret.h"
 #include "crypto/mime64.h"
 
 #include <cryptopp/misc.h>
@@ -168,7 +169,11 @@ Texte TCipherManager::DecodeString(std::string_view texte)
     for (std::size_t i = 0; i < octets->size(); i += TaillePiece)
         DecodeBuffer(octets->data() + i, octets->data() + i, std::min(TaillePiece, octets->size() - i));
     ReinitialiserFeedback();
-    return std::move(*octets);
+    // A short text stays in the moved-from string's own buffer: the clear bytes (a password)
+    // are wiped there.
+    Texte clair = std::move(*octets);
+    EffacerTexte(*octets);
+    return clair;
 }
 
 void TCipherManager::DecodeFile(const std::filesystem::path& source, const std::filesystem::path& destination)
