@@ -61,11 +61,14 @@ void SurveillanceDonnees::SuivreFichiers()
 
 bool SurveillanceDonnees::Change(Fichier f) const
 {
+    // Without a folder (a window that loaded nothing) there is no file to compare with.
+    if (dossier_.empty()) return false;
     return !connues_[f] || PrendreEmpreinte(dossier_, Nom(f)) != notees_[f];
 }
 
 void SurveillanceDonnees::Noter(Fichier f)
 {
+    if (dossier_.empty()) return;
     notees_[f] = PrendreEmpreinte(dossier_, Nom(f));
     connues_[f] = true;
 }
