@@ -75,7 +75,11 @@ ResultatFichier SauverAmis(const fs::path& dossier, const ListeAmis& liste)
 ListeAmis FusionnerAmis(const ListeAmis& memoire, const ListeAmis& base, const ListeAmis& disque)
 {
     ListeAmis r = FusionnerTroisCopies(
-        memoire, base, disque, [](const TAmi& a, const TAmi& b) { return a.Nom.Lire() == b.Nom.Lire(); },
+        memoire, base, disque,
+        [](const TAmi& a, const TAmi& b) {
+            return std::string_view(a.Nom.car.data(), a.Nom.Taille()) ==
+                   std::string_view(b.Nom.car.data(), b.Nom.Taille());
+        },
         [](const TAmi& a, const TAmi& b) { return std::memcmp(&a, &b, sizeof a) == 0; },
         [](const TAmi&, const TAmi&, const TAmi& d) { return d; });
     TrierAmis(r);

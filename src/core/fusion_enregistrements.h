@@ -23,19 +23,27 @@ std::vector<T> FusionnerTroisCopies(const std::vector<T>& memoire, const std::ve
                                     const std::vector<T>& disque, MemeCle memeCle, Inchange inchange, Garder garder)
 {
     constexpr std::size_t aucun = static_cast<std::size_t>(-1);
-    // Pairs `a[i]` with a free `b[j]` of the same key, an unchanged one first.
+    // Pairs `a[i]` with a free `b[j]` of the same key, an unchanged one first. The two lists
+    // are mostly in step (a few thousand friends imported from an address book, a few changed):
+    // the place after the last pair is tried before the whole list is searched.
     const auto apparier = [&](const std::vector<T>& a, const std::vector<T>& b, std::vector<bool>& pris) {
         std::vector<std::size_t> r(a.size(), aucun);
-        for (int passe = 0; passe < 2; ++passe)
+        for (int passe = 0; passe < 2; ++passe) {
+            std::size_t suivant = 0;
             for (std::size_t i = 0; i < a.size(); ++i) {
                 if (r[i] != aucun) continue;
-                for (std::size_t j = 0; j < b.size(); ++j)
-                    if (!pris[j] && memeCle(a[i], b[j]) && (passe == 1 || inchange(a[i], b[j]))) {
-                        pris[j] = true;
-                        r[i] = j;
-                        break;
-                    }
+                const auto convient = [&](std::size_t j) {
+                    return !pris[j] && memeCle(a[i], b[j]) && (passe == 1 || inchange(a[i], b[j]));
+                };
+                std::size_t j = suivant < b.size() && convient(suivant) ? suivant : aucun;
+                for (std::size_t k = 0; j == aucun && k < b.size(); ++k)
+                    if (convient(k)) j = k;
+                if (j == aucun) continue;
+                pris[j] = true;
+                r[i] = j;
+                suivant = j + 1;
             }
+        }
         return r;
     };
     std::vector<bool> basePrise(base.size()), disquePris(disque.size());
