@@ -88,10 +88,24 @@ TDateHeure MaintenantLocal()
 std::string FormaterIso(TDateHeure d)
 {
     const ElementsDate e = DecoderDateHeure(d, true);
-    char tampon[48];
-    std::snprintf(tampon, sizeof tampon, "%04d-%02d-%02d %02d:%02d:%02d", e.annee, e.mois, e.jour, e.heure,
-                  e.minute, e.seconde);
-    return tampon;
+    const int champs[] = {e.annee, e.mois, e.jour, e.heure, e.minute, e.seconde};
+    bool courant = e.annee >= 0 && e.annee <= 9999;
+    for (int k = 1; k < 6; ++k) courant = courant && champs[k] >= 0 && champs[k] <= 99;
+    if (!courant) {
+        char tampon[80];
+        std::snprintf(tampon, sizeof tampon, "%04d-%02d-%02d %02d:%02d:%02d", e.annee, e.mois, e.jour, e.heure,
+                      e.minute, e.seconde);
+        return tampon;
+    }
+    // The usual case without the formatter, which costs more than the rest of a scanned row.
+    std::string r = "0000-00-00 00:00:00";
+    for (int k = 0, v = e.annee; k < 4; ++k, v /= 10) r[std::size_t(3 - k)] = char('0' + v % 10);
+    for (int k = 1; k < 6; ++k) {
+        const std::size_t p = std::size_t(2 + 3 * k);
+        r[p] = char('0' + champs[k] / 10);
+        r[p + 1] = char('0' + champs[k] % 10);
+    }
+    return r;
 }
 
 }  // namespace vaskor

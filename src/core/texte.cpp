@@ -1,6 +1,8 @@
 #include "core/texte.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace vaskor {
 
@@ -103,11 +105,31 @@ char32_t Cp1252VersUnicode(unsigned char c)
     return c;
 }
 
+std::size_t FinAscii(std::string_view s, std::size_t i)
+{
+    // Eight bytes at a time: most header text is ASCII, the same in both encodings.
+    constexpr std::uint64_t kHauts = 0x8080808080808080ull;
+    while (i + 8 <= s.size()) {
+        std::uint64_t mot;
+        std::memcpy(&mot, s.data() + i, 8);
+        if (mot & kHauts) break;
+        i += 8;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
 std::string Cp1252VersUtf8(std::string_view cp1252)
 {
     std::string r;
     r.reserve(cp1252.size() + cp1252.size() / 8);
-    for (char c : cp1252) AjouterUtf8(r, Cp1252VersUnicode(static_cast<unsigned char>(c)));
+    for (std::size_t i = 0; i < cp1252.size();) {
+        const std::size_t fin = FinAscii(cp1252, i);
+        r.append(cp1252, i, fin - i);
+        if (fin == cp1252.size()) break;
+        AjouterUtf8(r, Cp1252VersUnicode(static_cast<unsigned char>(cp1252[fin])));
+        i = fin + 1;
+    }
     return r;
 }
 
@@ -120,7 +142,12 @@ std::string Utf8VersCp1252(std::string_view s)
         const auto c = static_cast<unsigned char>(s[i]);
         int suite = 0;
         char32_t cp = 0, minimum = 0;
-        if (c < 0x80) { r += char(c); ++i; continue; }
+        if (c < 0x80) {
+            const std::size_t fin = FinAscii(s, i);
+            r.append(s, i, fin - i);
+            i = fin;
+            continue;
+        }
         if ((c & 0xE0) == 0xC0) { suite = 1; cp = c & 0x1F; minimum = 0x80; }
         else if ((c & 0xF0) == 0xE0) { suite = 2; cp = c & 0x0F; minimum = 0x800; }
         else if ((c & 0xF8) == 0xF0) { suite = 3; cp = c & 0x07; minimum = 0x10000; }

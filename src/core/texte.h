@@ -29,6 +29,8 @@ std::string_view RognerDroite(std::string_view s);
 // Code page 1252 <-> UTF-8. The five bytes the code page leaves undefined (0x81, 0x8D, 0x8F,
 // 0x90, 0x9D) map to the C1 code points of the same value, so every byte survives a round trip.
 char32_t Cp1252VersUnicode(unsigned char c);
+// The position of the first byte at or after i that is not ASCII (s.size() when none).
+std::size_t FinAscii(std::string_view s, std::size_t i);
 std::string Cp1252VersUtf8(std::string_view cp1252);
 // Characters outside the code page become '?'; malformed UTF-8 sequences too.
 std::string Utf8VersCp1252(std::string_view utf8);

@@ -4,6 +4,8 @@
 #include "mail/echec.h"
 #include "mail/message.h"
 
+#include <array>
+
 namespace vaskor {
 
 namespace {
@@ -36,10 +38,37 @@ std::string_view SansBlancsDevant(std::string_view s)
     return s.substr(d);
 }
 
+// A set of bytes for PremierDe.
+struct JeuOctets {
+    std::array<bool, 256> dans{};
+    constexpr explicit JeuOctets(std::string_view octets)
+    {
+        for (char c : octets) dans[static_cast<unsigned char>(c)] = true;
+    }
+};
+
+// find_first_of, with the set in a table: the library's version searches the set again for
+// every byte of the text.
+std::size_t PremierDe(std::string_view s, const JeuOctets& jeu)
+{
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (jeu.dans[static_cast<unsigned char>(s[i])]) return i;
+    return npos_;
+}
+
+constexpr JeuOctets kCommentaire("()\\"), kGuillemets("\"\\"), kApresArobaseChevrons(".>("),
+    kApresArobase(".( "), kDansAdresse("\"(@>"), kDebut("(\"< @\t"), kListe(":;(\", \t"), kListeCommentaire("(\\)");
+
 bool EstAtome(char c)
 {
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return std::string_view("!#$%&'*+-/=?_{|}~`").find(c) != npos_;
+    switch (c) {
+    case '!': case '#': case '$': case '%': case '&': case '\'': case '*': case '+': case '-': case '/':
+    case '=': case '?': case '_': case '{': case '|': case '}': case '~': case '`':
+        return true;
+    default:
+        return false;
+    }
 }
 
 Texte Echapper(std::string_view s)
@@ -51,6 +80,15 @@ Texte Echapper(std::string_view s)
         r += c;
     }
     return r;
+}
+
+// Whether `majuscules` is `texte` with its ASCII letters in capitals.
+bool MajusculesDe(std::string_view texte, std::string_view majuscules)
+{
+    if (texte.size() != majuscules.size()) return false;
+    for (std::size_t i = 0; i < texte.size(); ++i)
+        if (MajusculeAscii(texte[i]) != majuscules[i]) return false;
+    return true;
 }
 
 // Whether an item's display text counts as an address in a list.
@@ -68,7 +106,7 @@ TElementAdresse AnalyserAdresse(std::string_view texte)
     TElementAdresse e;
     std::string_view reste = Rogner(texte);
     if (reste.empty()) return e;
-    if (reste.find_first_of("(\"< @\t") == npos_) {
+    if (PremierDe(reste, kDebut) == npos_) {
         e.Address = reste;
         return e;
     }
@@ -77,20 +115,13 @@ TElementAdresse AnalyserAdresse(std::string_view texte)
     int profondeur = 0;
     // Every turn consumes at least one character, so the walk ends.
     for (;;) {
-        std::string_view jeu;
-        if (profondeur >= 1)
-            jeu = "()\\";
-        else if (guillemets)
-            jeu = "\"\\";
-        else if (arobase && chevrons)
-            jeu = ".>(";
-        else if (arobase)
-            jeu = ".( ";
-        else if (dansAdresse)
-            jeu = "\"(@>";
-        else
-            jeu = "(\"< @\t";
-        const std::size_t k = reste.find_first_of(jeu);
+        const JeuOctets& jeu = profondeur >= 1          ? kCommentaire
+                               : guillemets               ? kGuillemets
+                               : arobase && chevrons      ? kApresArobaseChevrons
+                               : arobase                  ? kApresArobase
+                               : dansAdresse              ? kDansAdresse
+                                                          : kDebut;
+        const std::size_t k = PremierDe(reste, jeu);
         if (k == npos_) break;
         const std::string_view avant = reste.substr(0, k);
         const std::string_view apres = reste.substr(k + 1);
@@ -197,7 +228,7 @@ Texte TexteAdresse(const TElementAdresse& e)
             if (!e.Name.empty()) partie = "<" + partie + ">";
         }
     }
-    if (e.Name.empty() || EnMajusculesAscii(e.Address) == e.Name) return partie;
+    if (e.Name.empty() || MajusculesDe(e.Address, e.Name)) return partie;
     bool simple = true;
     for (char c : e.Name)
         if (!EstAtome(c) && c != ' ') {
@@ -213,7 +244,7 @@ std::vector<TElementAdresse> AnalyserListeAdresses(std::string_view texte)
     std::vector<TElementAdresse> liste;
     std::string_view reste = Rogner(texte);
     if (reste.empty()) return liste;
-    if (reste.find_first_of(":;(\", \t") == npos_) {
+    if (PremierDe(reste, kListe) == npos_) {
         liste.push_back(AnalyserAdresse(reste));
         return liste;
     }
@@ -222,8 +253,8 @@ std::vector<TElementAdresse> AnalyserListeAdresses(std::string_view texte)
     bool guillemets = false;
     int profondeur = 0;
     for (;;) {
-        const std::string_view jeu = profondeur >= 1 ? "(\\)" : guillemets ? "\"\\" : ":;(\", \t";
-        const std::size_t k = reste.find_first_of(jeu);
+        const JeuOctets& jeu = profondeur >= 1 ? kListeCommentaire : guillemets ? kGuillemets : kListe;
+        const std::size_t k = PremierDe(reste, jeu);
         if (k == npos_) break;
         switch (reste[k]) {
         case ',': {

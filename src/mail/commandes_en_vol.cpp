@@ -29,6 +29,11 @@ CommandesEnVol::CommandesEnVol(TIdPOP3& client, std::vector<int> numeros, bool p
 
 void CommandesEnVol::Remplir()
 {
+    // Topped up by half a window at a time: one write for many messages, not one per message
+    // (a system call each on both sides), while the server always has commands ahead.
+    if (envoyes_ - prochaine_ > kMessagesMax / 2) return;
+    // Messages passed over before their commands went out are not asked for at all.
+    envoyes_ = std::max(envoyes_, prochaine_);
     bool envoye = false;
     while (envoyes_ < int(numeros_.size()) && int(recus_.size()) < kMessagesMax) {
         const int n = numeros_[std::size_t(envoyes_)];
@@ -58,6 +63,7 @@ void CommandesEnVol::LireUne()
             // The replies of a message passed over are read all the same, and dropped.
             Recu perdu;
             Recu& r = a.position >= prochaine_ ? recus_[a.position] : perdu;
+            r.lignes.reserve(32);  // room for a usual block at once
             try {
                 r.complet = c_.LireEntete(a.n, r.lignes);
             } catch (const Echec& e) {
@@ -143,7 +149,10 @@ bool CommandesEnVol::Entete(int n, ListeEntetes& lignes)
     taille_ = r.taille;
     echecTaille_ = r.echecTaille;
     if (r.echecEntete) std::rethrow_exception(r.echecEntete);
-    lignes.insert(lignes.end(), std::make_move_iterator(r.lignes.begin()), std::make_move_iterator(r.lignes.end()));
+    if (lignes.empty())
+        lignes.swap(r.lignes);
+    else
+        lignes.insert(lignes.end(), std::make_move_iterator(r.lignes.begin()), std::make_move_iterator(r.lignes.end()));
     // The next commands go out while the caller works on this message.
     if (!echecLecture_) Remplir();
     return r.complet;

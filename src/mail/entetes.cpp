@@ -4,6 +4,8 @@
 #include "mail/message.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace vaskor {
 
@@ -30,7 +32,11 @@ std::size_t DebutValeur(std::string_view ligne, std::string_view nom)
 // costs time in proportion to its length.
 Texte ValeurDepliee(const ListeEntetes& entetes, std::size_t i, std::size_t debut)
 {
-    Texte valeur(std::string_view(entetes[i]).substr(std::min(debut, entetes[i].size())));
+    const std::string_view premiere = std::string_view(entetes[i]).substr(std::min(debut, entetes[i].size()));
+    // Most values fit on their line: trimmed and copied once.
+    if (i + 1 >= entetes.size() || entetes[i + 1].empty() || (entetes[i + 1][0] != ' ' && entetes[i + 1][0] != '\t'))
+        return Texte(Rogner(premiere));
+    Texte valeur(premiere);
     for (std::size_t j = i + 1; j < entetes.size(); ++j) {
         const Texte& suite = entetes[j];
         if (suite.empty() || (suite[0] != ' ' && suite[0] != '\t')) break;
@@ -179,6 +185,41 @@ Texte LireValeurEntete(const ListeEntetes& entetes, std::string_view nom)
         if (d != std::string_view::npos) return ValeurDepliee(entetes, i, d);
     }
     return {};
+}
+
+void LireValeursEntetes(const ListeEntetes& entetes, const std::string_view* noms, std::size_t nombre, Texte* valeurs)
+{
+    // A line's name is compared only with the names of its length (a bit per name).
+    constexpr std::size_t kLongueurs = 64;
+    std::array<std::uint64_t, kLongueurs> parLongueur{};
+    std::vector<std::size_t> premiere(nombre, Texte::npos);
+    std::uint64_t restants = 0;
+    for (std::size_t k = 0; k < nombre; ++k) {
+        // An empty name, or one holding ":", is looked for line by line.
+        if (k < 64 && !noms[k].empty() && noms[k].size() < kLongueurs && noms[k].find(':') == std::string_view::npos) {
+            parLongueur[noms[k].size()] |= std::uint64_t(1) << k;
+            restants |= std::uint64_t(1) << k;
+            continue;
+        }
+        for (std::size_t i = 0; i < entetes.size() && premiere[k] == Texte::npos; ++i)
+            if (DebutValeur(entetes[i], noms[k]) != std::string_view::npos) premiere[k] = i;
+    }
+    for (std::size_t i = 0; i < entetes.size() && restants != 0; ++i) {
+        const std::string_view l = entetes[i];
+        // A name never starts with a blank (a continuation line); the colon must follow the name.
+        if (l.empty() || l[0] == ' ' || l[0] == '\t') continue;
+        const std::size_t p = l.substr(0, kLongueurs).find(':');
+        if (p == std::string_view::npos || p == 0) continue;
+        for (std::uint64_t b = parLongueur[p] & restants; b != 0; b &= b - 1) {
+            const std::size_t k = std::size_t(__builtin_ctzll(b));
+            if (EgalSansCasse(l.substr(0, p), noms[k])) {
+                premiere[k] = i;
+                restants &= ~(std::uint64_t(1) << k);
+            }
+        }
+    }
+    for (std::size_t k = 0; k < nombre; ++k)
+        valeurs[k] = premiere[k] == Texte::npos ? Texte() : ValeurDepliee(entetes, premiere[k], noms[k].size() + 1);
 }
 
 void LireValeurEntete(const ListeEntetes& entetes, std::string_view nom, std::vector<Texte>& cible)

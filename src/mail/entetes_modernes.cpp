@@ -82,7 +82,9 @@ void AjouterBrut(std::string& utf8, std::string_view s)
 {
     for (std::size_t i = 0; i < s.size();) {
         if (static_cast<unsigned char>(s[i]) < 0x80) {
-            utf8 += s[i++];
+            const std::size_t fin = FinAscii(s, i);
+            utf8.append(s, i, fin - i);
+            i = fin;
         } else if (const std::size_t n = SequenceUtf8(s, i)) {
             utf8.append(s, i, n);
             i += n;

@@ -2,6 +2,8 @@
 
 #include "mail/message.h"
 
+#include <stdexcept>
+
 namespace vaskor {
 
 namespace {
@@ -33,7 +35,19 @@ void TIdMessage::AnalyserEntetes()
 {
     // The order matters: when a header makes the block unreadable, the fields before it keep
     // their values and the later ones stay empty.
-    auto valeur = [this](std::string_view nom) { return LireValeurEntete(Headers, nom); };
+    // Every value read in one pass over the block (a search per name would read it twenty times).
+    static constexpr std::string_view kNoms[] = {
+        "Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Subject", "From", "Message-Id",
+        "Newsgroups", "To", "Cc", "Organization", "Disposition-Notification-To", "Return-Receipt-To", "References",
+        "Reply-To", "Date", "Sender", "Priority", "X-Priority"};
+    constexpr std::size_t kNombre = sizeof kNoms / sizeof kNoms[0];
+    Texte valeurs[kNombre];
+    LireValeursEntetes(Headers, kNoms, kNombre, valeurs);
+    auto valeur = [&valeurs](std::string_view nom) -> Texte& {
+        for (std::size_t k = 0; k < kNombre; ++k)
+            if (kNoms[k] == nom) return valeurs[k];
+        throw std::logic_error("ent\xEAte non lu");
+    };
     ContentType = valeur("Content-Type");
     CharSet = CharSetDe(ContentType);
     ContentTransferEncoding = valeur("Content-Transfer-Encoding");

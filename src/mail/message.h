@@ -31,6 +31,9 @@ std::vector<TElementAdresse> AnalyserListeAdresses(std::string_view texte);
 
 // Value of the first header line named `nom` (case-insensitive), folded lines joined.
 Texte LireValeurEntete(const ListeEntetes& entetes, std::string_view nom);
+// LireValeurEntete for each of `noms`, into `valeurs` at the same positions, in one pass over the
+// block.
+void LireValeursEntetes(const ListeEntetes& entetes, const std::string_view* noms, std::size_t nombre, Texte* valeurs);
 // Appends the value of every line named `nom` to `cible`, in order.
 void LireValeurEntete(const ListeEntetes& entetes, std::string_view nom, std::vector<Texte>& cible);
 // Decodes the encoded words of charsets ISO-* and WINDOWS-*. Throws Echec for a bad Q escape.

@@ -110,4 +110,6 @@ TEST(Dates, DaysCountFromTheLastDaysOf1899)
     EXPECT_EQ(FormaterIso(EncoderDate(2004, 9, 7) + EncoderHeure(10, 20, 30, 600)), "2004-09-07 10:20:31");
     EXPECT_EQ(FormaterIso(-0.25), "1899-12-29 18:00:00");
     EXPECT_EQ(FormaterIso(EncoderDate(2000, 2, 29) + EncoderHeure(23, 59, 59, 999)), "2000-03-01 00:00:00");
+    EXPECT_EQ(FormaterIso(EncoderDate(9999, 12, 31) + 1), "10000-01-01 00:00:00");  // past four digits
+    EXPECT_EQ(FormaterIso(EncoderDate(7, 3, 4)), "0007-03-04 00:00:00");
 }

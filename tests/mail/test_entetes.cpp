@@ -34,6 +34,12 @@ TEST(LireValeurEntete, FindsTheFirstLineOfThatNameAndJoinsItsFoldedLines)
     EXPECT_EQ(LireValeurEntete(h, "Subject "), "not a subject line (its name ends with a blank)");
     EXPECT_EQ(LireValeurEntete(h, "From"), "x@y.fr trois");
     EXPECT_EQ(LireValeurEntete(h, "Received: from a"), "");  // a name never holds ":"
+    // Many names in one pass read what one name at a time reads.
+    const std::string_view noms[] = {"subject", "Received", "To", "Mots", "X-Vide", "Cc", "Subject ", "From",
+                                     "Received: from a", "", "sans deux-points", "mots"};
+    Texte valeurs[std::size(noms)];
+    LireValeursEntetes(h, noms, std::size(noms), valeurs);
+    for (std::size_t k = 0; k < std::size(noms); ++k) EXPECT_EQ(valeurs[k], LireValeurEntete(h, noms[k])) << noms[k];
 
     std::vector<Texte> toutes{"avant"};
     LireValeurEntete(h, "Subject", toutes);

@@ -29,7 +29,10 @@ namespace {
 void AjouterChamp(Texte& ligne, std::string_view valeur)
 {
     ligne += '\t';
-    for (char c : valeur) ligne += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+    const std::size_t debut = ligne.size();
+    ligne += valeur;
+    for (std::size_t i = debut; i < ligne.size(); ++i)
+        if (ligne[i] == '\t' || ligne[i] == '\r' || ligne[i] == '\n') ligne[i] = ' ';
 }
 
 // The first line of a file, read as UTF-8.
