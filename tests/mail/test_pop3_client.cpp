@@ -321,6 +321,25 @@ TEST(TIdPOP3, AServerThatStopsAnsweringFailsAfterTheReadBoundWhileTheIdleHookRun
     EXPECT_TRUE(s.AttendreFin());
 }
 
+TEST(TIdPOP3, AReplyThatTricklesInStillLetsTheIdleHookRunEveryFiftyMilliseconds)
+{
+    // Eleven bytes 30 ms apart: no slice of the wait ever ends in silence, yet the window must
+    // get its events processed as often as when nothing comes.
+    FauxServeurPop3 s;
+    s.Connexion("anne", "secret").C("STAT").Goutte("+OK 2 300\r\n", 30).Quitter();
+    s.Demarrer();
+    TIdPOP3 c;
+    Journal j;
+    Brancher(c, j);
+    c.Port = s.Port();
+    c.OpenSession();
+    const int avant = j.attentes;
+    EXPECT_EQ(c.CountMessages(), 2);
+    EXPECT_GE(j.attentes - avant, 4);
+    c.CloseSession();
+    EXPECT_TRUE(s.AttendreFin());
+}
+
 TEST(TIdPOP3, ARefusedConnectionGivesTheSocketErrorText)
 {
     PortFerme p;

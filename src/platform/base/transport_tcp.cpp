@@ -153,6 +153,9 @@ public:
         if (fd_ < 0) throw Echec(GenreEchec::Autre, TexteErreurSocket(ENOTCONN));
         const auto debut = Horloge::now();
         for (;;) {
+            // A slow server's reply comes in pieces, each a little before a slice would end: the
+            // hook is due by the clock, not only after a slice of silence.
+            if (attente && Horloge::now() - dernierAppel_ >= milliseconds(kTrancheLectureMs)) Appeler(attente);
             // Many servers write a reply's status line and its block in two writes, the second
             // held back by their Nagle until our acknowledgement comes; a delayed one costs them
             // about 40 ms per reply. The option does not stick, so it is set again before each read.
@@ -266,7 +269,9 @@ private:
     void AttendrePret(short evenement, Horloge::time_point depuis, int delaiMaxMs,
                       const std::function<void()>& attente)
     {
-        int tranche = kTrancheLectureMs;
+        // The slice ends when the hook is due, however long ago bytes last came.
+        const auto depuisAppel = std::chrono::duration_cast<milliseconds>(Horloge::now() - dernierAppel_).count();
+        int tranche = static_cast<int>(std::clamp<long long>(kTrancheLectureMs - depuisAppel, 1, kTrancheLectureMs));
         if (delaiMaxMs > 0) {
             const int reste = MsRestantes(depuis + milliseconds(delaiMaxMs));
             if (reste == 0) throw Echec(GenreEchec::Autre, kTexteServeurMuet);
@@ -275,8 +280,15 @@ private:
         pollfd pf{fd_, evenement, 0};
         const int n = ::poll(&pf, 1, tranche);
         if (n < 0 && errno != EINTR) throw Echec(GenreEchec::Autre, TexteErreurSocket(errno));
-        if (n == 0) Attendre(attente);
+        if (n == 0) Appeler(attente);
     }
+
+    void Appeler(const std::function<void()>& attente)
+    {
+        dernierAppel_ = Horloge::now();
+        Attendre(attente);
+    }
+    Horloge::time_point dernierAppel_{};
 };
 
 }  // namespace

@@ -179,6 +179,11 @@ public:
         if (!ssl_) return tcp_->Recevoir(tampon, taille, delaiMaxMs, attente);
         const auto debut = Horloge::now();
         for (;;) {
+            // As in the plain stream: a reply that comes in pieces does not hold the hook back.
+            if (attente && Horloge::now() - dernierAppel_ >= milliseconds(kTrancheMs)) {
+                dernierAppel_ = Horloge::now();
+                attente();
+            }
             ERR_clear_error();
             errno = 0;
             const int n = [&] {
@@ -300,7 +305,9 @@ private:
         else
             EchecTls(poignee ? "la négociation avec le serveur a échoué"_cp : "la connexion chiffrée est rompue"_cp);
 
-        int tranche = kTrancheMs;
+        // The slice ends when the hook is due, however long ago bytes last came.
+        const auto depuisAppel = std::chrono::duration_cast<milliseconds>(Horloge::now() - dernierAppel_).count();
+        int tranche = static_cast<int>(std::clamp<long long>(kTrancheMs - depuisAppel, 1, kTrancheMs));
         if (restantMs == 0) throw Echec(GenreEchec::DelaiConnexion, kTexteDelaiConnexion);
         if (restantMs > 0) tranche = std::min(tranche, restantMs);
         // The handshake's silence is counted slice by slice: any byte restarts the count.
@@ -319,12 +326,14 @@ private:
         if (n < 0 && errno != EINTR) throw Echec(GenreEchec::Autre, TexteErreurSocket(errno));
         if (n == 0) {
             silenceMs_ += static_cast<int>(std::chrono::duration_cast<milliseconds>(Horloge::now() - avant).count());
+            dernierAppel_ = Horloge::now();
             if (attente) attente();
         } else {
             silenceMs_ = 0;
         }
     }
     int silenceMs_ = 0;
+    Horloge::time_point dernierAppel_{};
 };
 
 }  // namespace
