@@ -4,6 +4,7 @@
 #include "crypto/fichier_comptes.h"
 #include "support/faux_serveur_pop3.h"
 #include "support/outils.h"
+#include "support/verrou_externe.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -66,6 +67,17 @@ TEST(CliComptes, AnAddedAccountFollowsTheEditorsRulesAndItsPasswordNeverShows)
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.comptes[0].Password.Lire(), "mdp");
     EXPECT_EQ(r.comptes[2].Password.Lire(), "s\xE9same");
+}
+
+TEST(CliComptes, AChangeWhileTheWindowSavesWaitsForTheFolderThenRefusesWithStatus3)
+{
+    DossierTemporaire d;
+    const test::VerrouExterne fenetre(d.Chemin());
+    ASSERT_TRUE(fenetre.Tenu());
+    std::string erreurs;
+    EXPECT_EQ(Ajouter(d, "--description Maison --server pop.exemple.fr --user anne", "x", &erreurs), 3);
+    EXPECT_NE(erreurs.find("Un autre programme Vaskor travaille dans le dossier"), std::string::npos) << erreurs;
+    EXPECT_FALSE(std::filesystem::exists(d.Chemin() / "comptes.dat"));
 }
 
 TEST(CliComptes, RefusedInputGivesTheEditorsMessageAndChangesNothing)
