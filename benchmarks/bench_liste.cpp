@@ -252,7 +252,7 @@ int Controle(char** argv, bool tris)
     // A precise timer due every 5 ms fires at each pass of event processing: the stretches between
     // its shots are the window's stretches without events.
     std::vector<double> ecarts;
-    std::vector<std::pair<double, double>> longs;  // (stretch, when it ended), the long ones
+    std::vector<std::pair<double, double>> longs;  // (stretch, when it ended) of the long ones
     QElapsedTimer dernier, mur;
     QTimer sonde;
     sonde.setTimerType(Qt::PreciseTimer);
@@ -260,7 +260,8 @@ int Controle(char** argv, bool tris)
     QObject::connect(&sonde, &QTimer::timeout, [&] {
         if (dernier.isValid()) {
             ecarts.push_back(dernier.nsecsElapsed() / 1e6);
-            if (ecarts.back() > 50) longs.emplace_back(ecarts.back(), mur.nsecsElapsed() / 1e6);
+            // Longer than one network slice and the window's own throttle together.
+            if (ecarts.back() > 60) longs.emplace_back(ecarts.back(), mur.nsecsElapsed() / 1e6);
         }
         dernier.start();
     });
