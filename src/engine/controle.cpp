@@ -649,9 +649,7 @@ void Controleur::Supprimer()
     int position = 0;
     fenetre_.Progression(false, static_cast<int>(marques), 0);
     fenetre_.ActiverInterface(false);
-    d_.liste.Trier([](const LigneMessage& a, const LigneMessage& b) {
-        return LVMsgCompare(a, b, ColonneTri::De, true, true, {});
-    });
+    d_.liste.Reordonner(OrdreLVMsg(d_.liste, ColonneTri::De, true, true, {}));
     if (client_.IsConnected()) client_.CloseSession();
     client_.Host.clear();
     client_.Username.clear();
