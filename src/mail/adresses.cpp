@@ -235,8 +235,15 @@ Texte TexteAdresse(const TElementAdresse& e)
             simple = false;
             break;
         }
-    if (simple) return e.Name + " " + partie;
-    return "\"" + Echapper(e.Name) + "\" " + partie;
+    // Appended in turn: GCC 12 at -O3 sees an overlap that is not there in "a" + " " + "b".
+    Texte r;
+    if (simple) {
+        r.reserve(e.Name.size() + 1 + partie.size());
+        r.append(e.Name).append(" ");
+    } else {
+        r.append("\"").append(Echapper(e.Name)).append("\" ");
+    }
+    return r.append(partie);
 }
 
 std::vector<TElementAdresse> AnalyserListeAdresses(std::string_view texte)
