@@ -154,13 +154,14 @@ private:
     }
 
     std::mt19937 alea_;
-    TCompte compte_ = [] {
+    // As a check does: one record for the rows of an account.
+    CompteLigne compte_ = [] {
         TCompte c = TCompte::Vierge();
         c.Description.Ecrire("Maison");
         c.ServeurPOP.Ecrire("pop.exemple.fr");
         c.NomUser.Ecrire("anne");
         c.PortPOP.Ecrire(110);
-        return c;
+        return CompteLigne(c);
     }();
 };
 

@@ -44,8 +44,8 @@ bool LireEntierStrict(const Texte& t, std::int64_t& v)
 bool MemeLigne(const LigneMessage& a, const LigneMessage& b)
 {
     return a.Resume.Numero == b.Resume.Numero && a.Resume.Entetes == b.Resume.Entetes &&
-           a.Resume.Compte.ServeurPOP.Lire() == b.Resume.Compte.ServeurPOP.Lire() &&
-           a.Resume.Compte.NomUser.Lire() == b.Resume.Compte.NomUser.Lire();
+           a.Resume.Compte->ServeurPOP.Lire() == b.Resume.Compte->ServeurPOP.Lire() &&
+           a.Resume.Compte->NomUser.Lire() == b.Resume.Compte->NomUser.Lire();
 }
 
 }  // namespace

@@ -443,6 +443,8 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
 
     const OptionsFiltrage options = OptionsDepuisConfig(d_.config);
     const FonctionTexteDate texteDate = [](TDateHeure d) { return TexteDate(d); };
+    // One record for all the rows of this account.
+    const CompteLigne compteLignes(compte);
     std::int32_t compteur = 0;
     fenetre_.Progression(true, nombre, 0);
     CommandesEnVol commandes(client_, nombre, nombre >= 2 && client_.Pipelining());
@@ -499,7 +501,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
                 if (cause.rfind(prefixe, 0) == 0) cause.remove_prefix(prefixe.size());
                 ligne.Resume.Raison = (prefixe + Texte(cause)).substr(0, 255);
                 garderEntetes(ligne);
-                ligne.Resume.Compte = compte;
+                ligne.Resume.Compte = compteLignes;
                 d_.liste.Ajouter(std::move(ligne));
                 fenetre_.JouerSon(SonControle::MsgOK);
                 continue;
@@ -535,7 +537,7 @@ void Controleur::ReceptionEntetes(int nombre, const TCompte& compte)
             ligne.Resume.Numero = ++compteur;
             ligne.Resume.Raison = RaisonSuppressionUtilisateur();
             garderEntetes(ligne);
-            ligne.Resume.Compte = compte;
+            ligne.Resume.Compte = compteLignes;
             if (resultat.Verdict == ActionMarquer) {
                 ligne.Marque = true;
                 ligne.Resume.Raison = resultat.Raison.substr(0, 255);
@@ -612,7 +614,7 @@ std::vector<int> Controleur::NumerosAVenir(const LigneMessage& ligne, std::size_
     for (std::size_t j = std::min(position, d_.liste.Nombre()); j-- > 0;) {
         const LigneMessage& l = d_.liste[j];
         if (!l.Marque) continue;
-        if (l.Resume.Compte.ServeurPOP.Lire() != client_.Host || l.Resume.Compte.NomUser.Lire() != client_.Username)
+        if (l.Resume.Compte->ServeurPOP.Lire() != client_.Host || l.Resume.Compte->NomUser.Lire() != client_.Username)
             break;
         // Two rows of one message (two accounts on one mailbox): the second TOP must follow the
         // first one's DELE, as it would one command at a time.

@@ -122,9 +122,9 @@ int LVMsgCompare(const LigneMessage& l1, const LigneMessage& l2, ColonneTri colo
                  const std::function<bool(const Texte&, double&)>& lireDate)
 {
     if (parCompte) {
-        const int r = ComparerOctets(l1.Resume.Compte.ServeurPOP.Lire(), l2.Resume.Compte.ServeurPOP.Lire());
+        const int r = ComparerOctets(l1.Resume.Compte->ServeurPOP.Lire(), l2.Resume.Compte->ServeurPOP.Lire());
         if (r != 0) return r;
-        return ComparerOctets(l1.Resume.Compte.NomUser.Lire(), l2.Resume.Compte.NomUser.Lire());
+        return ComparerOctets(l1.Resume.Compte->NomUser.Lire(), l2.Resume.Compte->NomUser.Lire());
     }
     const LigneMessage& a = ascendant ? l1 : l2;
     const LigneMessage& b = ascendant ? l2 : l1;
@@ -165,7 +165,7 @@ std::vector<std::size_t> OrdreLVMsg(const ListeMessages& liste, ColonneTri colon
     if (parCompte) {
         std::vector<std::pair<Texte, Texte>> cles(n);
         for (std::size_t i = 0; i < n; ++i)
-            cles[i] = {liste[i].Resume.Compte.ServeurPOP.Lire(), liste[i].Resume.Compte.NomUser.Lire()};
+            cles[i] = {liste[i].Resume.Compte->ServeurPOP.Lire(), liste[i].Resume.Compte->NomUser.Lire()};
         trier(cles);
         return ordre;
     }

@@ -24,6 +24,15 @@ Texte CharSetDe(std::string_view contentType)
 
 }  // namespace
 
+CompteLigne::CompteLigne()
+{
+    // Rows made before their account is known share one blank record.
+    static const std::shared_ptr<const TCompte> vierge = std::make_shared<const TCompte>(TCompte::Vierge());
+    compte_ = vierge;
+}
+
+CompteLigne::CompteLigne(const TCompte& compte) : compte_(std::make_shared<const TCompte>(compte)) {}
+
 void TIdMessage::Clear()
 {
     const bool moderne = DecodageModerne;

@@ -8,6 +8,7 @@
 #include "mail/corps.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -87,13 +88,27 @@ public:
     void AnalyserEntetes();
 };
 
+// The account of a row, shared by every row of one account's check: a list of tens of thousands
+// of rows holds one copy of the record (and of its password in clear), not one per row. Read it
+// as a TCompte (the conversion, or ->).
+class CompteLigne {
+public:
+    CompteLigne();  // a blank record, as TCompte::Vierge()
+    CompteLigne(const TCompte& compte);  // a copy of its own
+    operator const TCompte&() const { return *compte_; }
+    const TCompte* operator->() const { return compte_.get(); }
+
+private:
+    std::shared_ptr<const TCompte> compte_;
+};
+
 // What a row of the message list keeps of its message.
 struct TResumeMessage {
     std::int32_t Numero = 0;  // number on the server in the next session (1-based)
     Texte Raison;             // at most 255 characters
     ListeEntetes Entetes;     // the raw header lines at the time of the check
     bool EntetesReduites = false;  // Entetes keeps only some lines (a run past its header ceiling)
-    TCompte Compte = TCompte::Vierge();  // the account, password in clear
+    CompteLigne Compte;  // the account, password in clear
 };
 
 }  // namespace vaskor

@@ -88,7 +88,7 @@ TEST(ControleCompte, MessagesDeletedByFiltersAreNotListedAndTheOthersGetTheirNum
     EXPECT_EQ(b.liste[0].Resume.Raison, RaisonSuppressionUtilisateur());
     EXPECT_EQ(b.liste[2].Taille, "500");
     EXPECT_EQ(b.liste[0].De, "Expediteur 1 <x1@exemple.fr>");
-    EXPECT_EQ(b.liste[0].Resume.Compte.Description.Lire(), "Maison");
+    EXPECT_EQ(b.liste[0].Resume.Compte->Description.Lire(), "Maison");
     EXPECT_EQ(b.liste[0].Resume.Entetes.size(), 4u);
 
     const auto lignes = b.journal.Lignes();
@@ -166,7 +166,7 @@ TEST(ControleTous, PanelTwoShowsTheSumOfEveryMailboxAndRowsOfAllAccountsAccumula
     EXPECT_THAT(s2.Ecarts(), IsEmpty());
     ASSERT_EQ(b.liste.Nombre(), 3u);
     EXPECT_EQ(b.liste[0].Sujet, "a1");  // "Maison" sorts first
-    EXPECT_EQ(b.liste[2].Resume.Compte.Description.Lire(), "Travail");
+    EXPECT_EQ(b.liste[2].Resume.Compte->Description.Lire(), "Travail");
     EXPECT_EQ(b.liste[2].Resume.Numero, 1);
     EXPECT_EQ(b.fenetre.DernierStatut(2), "2 ko");  // 2100 bytes
     EXPECT_EQ(b.fenetre.compte, "");

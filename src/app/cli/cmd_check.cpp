@@ -193,7 +193,7 @@ int Check(Contexte& c)
                  // What decided: the classification's reason for a marked row, nothing for an
                  // accepted one (the summary's reason is what a later user deletion would journal).
                  (l.Marque ? SansSautsDeLigne(l.Resume.Raison) : Texte()) + "\t" + quand + "\t" +
-                 SansSautsDeLigne(l.Resume.Compte.Description.Lire()) + "\n");
+                 SansSautsDeLigne(l.Resume.Compte->Description.Lire()) + "\n");
     }
     // Every line the servers committed, written or not. A journal line already ends with a TAB.
     for (const Texte& ligne : supprimes)
