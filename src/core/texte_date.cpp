@@ -5,8 +5,11 @@
 #include <QString>
 #include <QTime>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace vaskor {
@@ -16,9 +19,10 @@ namespace {
 // One piece of a date or time pattern made only of numbers, literal text and short month names:
 // a field letter ('d', 'M', 'y', 'H', 'm', 's') with its repeat count, or literal bytes.
 struct Piece {
-    char champ = 0;  // 0: literal
+    char champ = 0;  // 0: literal; 'A': the AM/PM marker
     int repetition = 0;
     Texte litteral;
+    Texte am, pm;  // the marker's two texts, as Ecrire writes them
 };
 using Pieces = std::vector<Piece>;
 
@@ -33,6 +37,7 @@ struct FormatDateHeure::Donnees {
     // empty when not.
     Pieces piecesDate, piecesHeure;
     std::vector<Texte> moisCourts;  // "MMM", January first, as Ecrire writes them
+    bool douzeHeures = false;       // "h" with an AM/PM marker
 };
 
 namespace {
@@ -125,7 +130,7 @@ Texte VersCp1252(const QString& s)
 
 // Cuts a Qt pattern into pieces; false when it holds a field a direct reading does not follow
 // (day and month names in full, 12-hour clocks, milliseconds...) or text code page 1252 lacks.
-bool Decouper(const QString& motif, const char* champs, Pieces& pieces)
+bool Decouper(const QString& motif, const char* champs, const QLocale& locale, Pieces& pieces)
 {
     pieces.clear();
     const auto litteral = [&](const QString& t) {
@@ -154,6 +159,20 @@ bool Decouper(const QString& motif, const char* champs, Pieces& pieces)
             i = j + 1;
             continue;
         }
+        if ((motif.mid(i, 2) == QStringLiteral("AP") || motif.mid(i, 2) == QStringLiteral("ap")) &&
+            std::strchr(champs, 'A')) {
+            // The marker as Qt writes it: the locale's texts in capitals for "AP", small for "ap".
+            const bool capitales = c == u'A';
+            Piece p{'A', 2, {}, {}, {}};
+            p.am = VersCp1252(capitales ? locale.amText().toUpper() : locale.amText().toLower());
+            p.pm = VersCp1252(capitales ? locale.pmText().toUpper() : locale.pmText().toLower());
+            if (p.am.empty() || p.pm.empty() || p.am.rfind(p.pm, 0) == 0 || p.pm.rfind(p.am, 0) == 0 ||
+                p.am.find('?') != Texte::npos || p.pm.find('?') != Texte::npos)
+                return false;
+            pieces.push_back(std::move(p));
+            i += 2;
+            continue;
+        }
         if (c.isLetter()) {
             qsizetype j = i;
             while (j < motif.size() && motif[j] == c) ++j;
@@ -161,7 +180,7 @@ bool Decouper(const QString& motif, const char* champs, Pieces& pieces)
             const char l = c.unicode() < 128 ? char(c.unicode()) : 0;
             if (!l || !std::strchr(champs, l)) return false;
             if (l == 'y' ? (n != 2 && n != 4) : l == 'M' ? n > 3 : n > 2) return false;
-            pieces.push_back({l, n, {}});
+            pieces.push_back({l, n, {}, {}, {}});
             i = j;
             continue;
         }
@@ -179,6 +198,18 @@ bool LirePieces(std::string_view t, std::size_t& pos, const Pieces& pieces, cons
         if (p.champ == 0) {
             if (t.substr(pos, p.litteral.size()) != p.litteral) return false;
             pos += p.litteral.size();
+            continue;
+        }
+        if (p.champ == 'A') {
+            if (t.substr(pos, p.am.size()) == p.am) {
+                pos += p.am.size();
+                valeurs[int('A')] = 1;
+            } else if (t.substr(pos, p.pm.size()) == p.pm) {
+                pos += p.pm.size();
+                valeurs[int('A')] = 2;
+            } else {
+                return false;
+            }
             continue;
         }
         if (p.champ == 'M' && p.repetition == 3) {
@@ -203,6 +234,22 @@ bool LirePieces(std::string_view t, std::size_t& pos, const Pieces& pieces, cons
     return true;
 }
 
+// The current year, asked of the system at most once a minute: a sort reads tens of thousands
+// of two-digit years, and asking each time was a third of the reading.
+int AnneeCourante()
+{
+    static std::mutex verrou;
+    static int annee = 0;
+    static std::chrono::steady_clock::time_point lue;
+    const std::lock_guard<std::mutex> garde(verrou);
+    const auto maintenant = std::chrono::steady_clock::now();
+    if (annee == 0 || maintenant - lue > std::chrono::minutes(1)) {
+        annee = QDate::currentDate().year();
+        lue = maintenant;
+    }
+    return annee;
+}
+
 }  // namespace
 
 std::string NomLocaleEnvironnement()
@@ -221,7 +268,14 @@ FormatDateHeure::FormatDateHeure(const std::string& nomLocale)
     d->motifDate = BlancsOrdinaires(d->locale.dateFormat(QLocale::ShortFormat));
     d->motifHeure = SansFuseau(BlancsOrdinaires(d->locale.timeFormat(QLocale::LongFormat)));
     d->anneeDeuxChiffres = LongueurAnnee(d->motifDate) == 2;
-    bool direct = Decouper(d->motifDate, "dMy", d->piecesDate) && Decouper(d->motifHeure, "Hms", d->piecesHeure);
+    bool direct = Decouper(d->motifDate, "dMy", d->locale, d->piecesDate) &&
+                  Decouper(d->motifHeure, "HhmsA", d->locale, d->piecesHeure);
+    // A 12-hour clock needs its marker, and a 24-hour one has none.
+    const auto present = [&](char champ) {
+        return std::any_of(d->piecesHeure.begin(), d->piecesHeure.end(), [&](const Piece& p) { return p.champ == champ; });
+    };
+    d->douzeHeures = present('h');
+    if (present('h') != present('A') || (present('H') && present('h'))) direct = false;
     for (int m = 1; direct && m <= 12; ++m) {
         const QString nom = d->locale.monthName(m, QLocale::ShortFormat);
         d->moisCourts.push_back(VersCp1252(nom));
@@ -261,7 +315,7 @@ bool FormatDateHeure::LireDirectement(const Texte& texte, TDateHeure& resultat) 
 {
     if (d_->piecesDate.empty()) return false;
     int v[128] = {};
-    v[int('H')] = v[int('m')] = v[int('s')] = 0;
+    v[int('H')] = v[int('h')] = v[int('m')] = v[int('s')] = v[int('A')] = 0;
     std::size_t pos = 0;
     if (!LirePieces(texte, pos, d_->piecesDate, d_->moisCourts, v)) return false;
     if (pos < texte.size()) {
@@ -273,9 +327,13 @@ bool FormatDateHeure::LireDirectement(const Texte& texte, TDateHeure& resultat) 
     int annee = v[int('y')];
     // Qt reads two-digit years in the 1900s: 29/02/00 is no date to it.
     if (d_->anneeDeuxChiffres) annee += 1900;
-    if (!QDate::isValid(annee, mois, jour) || !QTime::isValid(v[int('H')], v[int('m')], v[int('s')]))
-        return false;
-    resultat = Composer(annee, mois, jour, v[int('H')], v[int('m')], v[int('s')], 0);
+    int heure = v[int('H')];
+    if (d_->douzeHeures && v[int('A')] != 0) {  // a time was read
+        if (v[int('h')] < 1 || v[int('h')] > 12) return false;
+        heure = v[int('h')] % 12 + (v[int('A')] == 2 ? 12 : 0);
+    }
+    if (!QDate::isValid(annee, mois, jour) || !QTime::isValid(heure, v[int('m')], v[int('s')])) return false;
+    resultat = Composer(annee, mois, jour, heure, v[int('m')], v[int('s')], 0);
     return true;
 }
 
@@ -283,7 +341,7 @@ TDateHeure FormatDateHeure::Composer(int annee, int mois, int jour, int heure, i
 {
     if (d_->anneeDeuxChiffres) {
         // Qt reads "03" as 1903; the text was made from a recent date far more likely.
-        const int base = QDate::currentDate().year() - 50;
+        const int base = AnneeCourante() - 50;
         annee = base / 100 * 100 + ((annee % 100) + 100) % 100;
         if (annee < base) annee += 100;
     }
