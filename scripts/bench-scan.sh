@@ -5,7 +5,9 @@
 # adds a 20 ms and a 50 ms round trip (scripts/proxy-delai.py), over a smaller mailbox of the same
 # generator (a sequential pass there takes two round trips per message), and through a relay that
 # writes each reply's status and block apart under Nagle without offering CAPA, where a client
-# without quick acknowledgements waits about 40 ms per reply.
+# without quick acknowledgements waits about 40 ms per reply. Last, the deletion of every row of
+# that smaller mailbox at a 20 ms round trip (benchmarks/bench_suppression.cpp), one command at a
+# time and pipelined, the mailbox filled again before each round.
 #
 #   bash scripts/bench-scan.sh [COUNT [ROUNDS [COUNT_DISTANT]]]   (defaults: 5000, 5, 200)
 #
@@ -23,11 +25,12 @@ USER_BENCH=david
 
 mkdir -p "$BUILD"
 if ! { cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVASKOR_SANITIZE=OFF -DVASKOR_TESTS=OFF \
-  -DVASKOR_GUI=OFF && cmake --build "$BUILD" -j"$(nproc)" --target vaskor-cli; } >"$BUILD/build.log" 2>&1; then
+  -DVASKOR_GUI=OFF && cmake --build "$BUILD" -j"$(nproc)" --target vaskor-cli bench_suppression; } >"$BUILD/build.log" 2>&1; then
   tail -n 40 "$BUILD/build.log" >&2
   exit 1
 fi
 CLI="$BUILD/src/app/vaskor-cli"
+SUPPRESSION="$BUILD/benchmarks/bench_suppression"
 NUE="$BUILD/boucle-pop3-nue"
 cc -O2 -o "$NUE" scripts/boucle-pop3-nue.c
 
@@ -136,3 +139,27 @@ echo "Status and block written apart under Nagle, no CAPA (relay, no delay), $DI
 tours "$TOURS_LOIN" "$DISTANT" "bare loop without quick ACK (before)" "\"$NUE\" 127.0.0.1 $p $USER_LOIN" \
   "bare loop with quick ACK" "\"$NUE\" -q 127.0.0.1 $p $USER_LOIN" \
   "vaskor-cli scan (after)" "\"$CLI\" scan --host 127.0.0.1 --port $p --user $USER_LOIN --data \"$BUILD\""
+
+p=$(port_libre)
+relais "$p" --rtt 20
+echo "Deletion of every marked row, round trip 20 ms (relay), $DISTANT messages, median of $TOURS_LOIN rounds:"
+declare -A supp=()
+for ((t = 0; t < TOURS_LOIN; t++)); do
+  for mode in pipelined one-at-a-time; do
+    option=()
+    [[ $mode == one-at-a-time ]] && option=(--un-par-un)
+    bash scripts/dovecot-lab.sh remplir "$LAB" "$USER_LOIN" "$DISTANT" 5000 >/dev/null
+    read -r lignes ms < <("$SUPPRESSION" 127.0.0.1 "$p" "$USER_LOIN" "${option[@]}" <<<"$MOT_LOIN")
+    if [[ ${lignes:-0} -ne $DISTANT ]]; then
+      echo "bench-scan: the deletion removed ${lignes:-no} rows of $DISTANT" >&2
+      exit 1
+    fi
+    supp[$mode]+="$ms "
+  done
+done
+for mode in one-at-a-time pipelined; do
+  # shellcheck disable=SC2086
+  m=$(med ${supp[$mode]})
+  printf '  %-34s %7d ms  %8.0f rows/s   (wall: %s)\n' "deletion, $mode" "$m" \
+    "$(awk -v n="$DISTANT" -v m="$m" 'BEGIN { print (m > 0 ? n * 1000 / m : 0) }')" "${supp[$mode]% }"
+done
