@@ -1110,7 +1110,15 @@ void TFMain::TexteStatut(int panneau, const Texte& texte)
 
 void TFMain::Progression(bool visible, int maximum, int position)
 {
-    progression_->setMaximum(maximum > 0 ? maximum : 1);
+    const int max = maximum > 0 ? maximum : 1;
+    // A check reports every message: with tens of thousands, setting each value (which formats
+    // the bar's percentage text to see whether to repaint) was a tenth of the window's work. A
+    // step of less than a thousandth of the bar shows nothing; the last value always goes.
+    const bool inchangee = progression_->maximum() == max && progression_->isHidden() != visible &&
+                           position != max && position >= progression_->value() &&
+                           static_cast<long long>(position - progression_->value()) * 1000 < max;
+    if (inchangee) return;
+    progression_->setMaximum(max);
     progression_->setValue(position);
     progression_->setVisible(visible);
 }
