@@ -276,7 +276,10 @@ FormatDateHeure::FormatDateHeure(const std::string& nomLocale)
     };
     d->douzeHeures = present('h');
     if (present('h') != present('A') || (present('H') && present('h'))) direct = false;
-    for (int m = 1; direct && m <= 12; ++m) {
+    // Month names matter only to a pattern that shows them.
+    const bool noms = std::any_of(d->piecesDate.begin(), d->piecesDate.end(),
+                                  [](const Piece& p) { return p.champ == 'M' && p.repetition == 3; });
+    for (int m = 1; direct && noms && m <= 12; ++m) {
         const QString nom = d->locale.monthName(m, QLocale::ShortFormat);
         d->moisCourts.push_back(VersCp1252(nom));
         // A name the code page cannot hold, or one that another name begins with, is left to Qt.

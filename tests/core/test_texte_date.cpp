@@ -115,13 +115,14 @@ TEST(TexteDate, TheLocaleComesFromLcAllThenLcTimeThenLang)
 TEST(TexteDate, TheDirectReadingGivesWhatQtsParserGives)
 {
     // Lire follows plain patterns itself and leaves the rest to Qt; both must agree on every
-    // text a list can hold, whatever the locale.
+    // text a list can hold, whatever the locale (12-hour clocks, two-digit years, month names,
+    // literal text, month names outside the code page in a numeric pattern).
     std::vector<TDateHeure> dates = {kNoel, EncoderDate(2003, 12, 25), EncoderDate(2000, 2, 29) + EncoderHeure(8, 1, 2),
                                      EncoderDate(1960, 7, 4) + EncoderHeure(23, 59, 59),
                                      EncoderDate(2099, 1, 31) + EncoderHeure(0, 0, 1)};
     for (int m = 1; m <= 12; ++m) dates.push_back(EncoderDate(2024, m, 9 + m) + EncoderHeure(m, 7 * m, 59 - m));
     for (const char* locale : {"fr_FR", "en_US", "de_DE", "C", "es_ES", "zh_CN", "en_GB", "ru_RU", "hu_HU", "pt_BR",
-                               "fr_CA", "ja_JP", "nl_NL"}) {
+                               "fr_CA", "ja_JP", "nl_NL", "pl_PL", "tr_TR", "cs_CZ", "hi_IN", "zh_TW", "fi_FI"}) {
         const FormatDateHeure f(locale);
         std::vector<Texte> textes = {"", "pas une date", "\xFF\x01 12", "1", "31/02/2003", "25/12/2003 25:00:00"};
         for (TDateHeure d : dates) {
