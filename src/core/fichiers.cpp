@@ -7,6 +7,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <random>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,8 +145,8 @@ void SynchroniserDossier(const fs::path& dossier)
 
 // `modele` is the file whose permissions the new one takes when it exists: the one replaced, or
 // the copy under another letter case that the new one supersedes.
-ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets, bool proprietaireSeul,
-                                 const fs::path& modele)
+ResultatFichier EcrireTemporaire(const fs::path& chemin, std::string_view octets, bool proprietaireSeul,
+                                 const fs::path& modele, fs::path& temp)
 {
     // A file that is replaced keeps its permissions (a journal the user made readable by others
     // stays so); a new one is its owner's only, as the accounts file always is: mail senders,
@@ -157,7 +158,6 @@ ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets
         mode = existant.st_mode & 0777;
         modeExistant = true;
     }
-    fs::path temp;
     const int fd = CreerTemporaire(chemin, 0600, temp);
     if (fd < 0)
         return {false, "Impossible d'écrire le fichier "_cp + Nom(chemin) + " : " + Err(errno)};
@@ -185,6 +185,11 @@ ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets
         ::unlink(temp.c_str());
         return {false, impossible + Nom(chemin) + " : " + Err(e)};
     }
+    return {};
+}
+
+ResultatFichier Renommer(const fs::path& temp, const fs::path& chemin)
+{
     if (::rename(temp.c_str(), chemin.c_str()) != 0) {
         const std::string e = Err(errno);
         ::unlink(temp.c_str());
@@ -192,6 +197,14 @@ ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets
     }
     SynchroniserDossier(chemin.parent_path());
     return {};
+}
+
+ResultatFichier EcrireAvecModele(const fs::path& chemin, std::string_view octets, bool proprietaireSeul,
+                                 const fs::path& modele)
+{
+    fs::path temp;
+    ResultatFichier r = EcrireTemporaire(chemin, octets, proprietaireSeul, modele, temp);
+    return r.ok ? Renommer(temp, chemin) : r;
 }
 
 }  // namespace
@@ -224,13 +237,62 @@ ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view o
 ResultatFichier EcrireFichierDonnees(const fs::path& dossier, std::string_view nom, std::string_view octets,
                                      bool proprietaireSeul)
 {
+    FichierPrepare prepare;
+    ResultatFichier r = PreparerFichierDonnees(dossier, nom, octets, prepare, proprietaireSeul);
+    return r.ok ? prepare.Remplacer() : r;
+}
+
+ResultatFichier PreparerFichierDonnees(const fs::path& dossier, std::string_view nom, std::string_view octets,
+                                       FichierPrepare& prepare, bool proprietaireSeul)
+{
+    prepare.Abandonner();
     const fs::path autre = TrouverFichier(dossier, nom);
     const fs::path cible = dossier / fs::path(std::string(nom));
     std::error_code ec;
-    ResultatFichier r = EcrireAvecModele(cible, octets, proprietaireSeul, fs::exists(cible, ec) ? cible : autre);
-    if (r.ok && autre != cible) {
+    fs::path temp;
+    ResultatFichier r = EcrireTemporaire(cible, octets, proprietaireSeul, fs::exists(cible, ec) ? cible : autre, temp);
+    if (!r.ok) return r;
+    prepare.temp_ = temp;
+    prepare.cible_ = cible;
+    prepare.autre_ = autre;
+    return r;
+}
+
+FichierPrepare::FichierPrepare(FichierPrepare&& o) noexcept
+    : temp_(std::move(o.temp_)), cible_(std::move(o.cible_)), autre_(std::move(o.autre_))
+{
+    o.temp_.clear();
+}
+
+FichierPrepare& FichierPrepare::operator=(FichierPrepare&& o) noexcept
+{
+    if (this != &o) {
+        Abandonner();
+        temp_ = std::move(o.temp_);
+        cible_ = std::move(o.cible_);
+        autre_ = std::move(o.autre_);
+        o.temp_.clear();
+    }
+    return *this;
+}
+
+FichierPrepare::~FichierPrepare() { Abandonner(); }
+
+void FichierPrepare::Abandonner()
+{
+    if (temp_.empty()) return;
+    ::unlink(temp_.c_str());
+    temp_.clear();
+}
+
+ResultatFichier FichierPrepare::Remplacer()
+{
+    if (temp_.empty()) return {false, "Impossible d'écrire le fichier "_cp + Nom(cible_) + "."};
+    const fs::path temp = std::exchange(temp_, fs::path());
+    ResultatFichier r = Renommer(temp, cible_);
+    if (r.ok && autre_ != cible_) {
         std::error_code ec;
-        fs::remove(autre, ec);
+        fs::remove(autre_, ec);
     }
     return r;
 }

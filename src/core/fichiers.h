@@ -59,6 +59,28 @@ ResultatFichier EcrireFichierAtomique(const fs::path& chemin, std::string_view o
 ResultatFichier EcrireFichierDonnees(const fs::path& dossier, std::string_view nom,
                                      std::string_view octets, bool proprietaireSeul = false);
 
+// The same save in two steps, for a write that must follow an event by as little as possible:
+// PreparerFichierDonnees writes and flushes the temporary file; Remplacer then only renames it
+// over the old file. A prepared file never put in place is removed (Abandonner, or the end of
+// the object).
+class FichierPrepare {
+public:
+    FichierPrepare() = default;
+    FichierPrepare(FichierPrepare&& o) noexcept;
+    FichierPrepare& operator=(FichierPrepare&& o) noexcept;
+    ~FichierPrepare();
+    bool Pret() const { return !temp_.empty(); }
+    ResultatFichier Remplacer();
+    void Abandonner();
+
+private:
+    friend ResultatFichier PreparerFichierDonnees(const fs::path&, std::string_view, std::string_view,
+                                                  FichierPrepare&, bool);
+    fs::path temp_, cible_, autre_;
+};
+ResultatFichier PreparerFichierDonnees(const fs::path& dossier, std::string_view nom, std::string_view octets,
+                                       FichierPrepare& prepare, bool proprietaireSeul = false);
+
 // Splits a file into fixed-size records; a short last record is completed with zero bytes.
 template <typename T>
 std::vector<T> DecouperEnregistrements(std::string_view octets)

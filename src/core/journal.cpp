@@ -174,8 +174,25 @@ ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAtt
 
 ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg)
 {
-    const VerrouDossier verrou(dossier);
-    if (!verrou.Obtenu()) return {false, TexteDossierOccupe(dossier)};
+    JournalPrepare prepare;
+    const ResultatFichier r = PreparerJournal(dossier, enAttente, nbLignesSvg, prepare);
+    return r.ok ? prepare.Valider() : r;
+}
+
+ResultatFichier JournalPrepare::Valider()
+{
+    ResultatFichier r = fichier_.Remplacer();
+    r.avertissement = avertissement_;
+    verrou_.reset();
+    return r;
+}
+
+ResultatFichier PreparerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg,
+                                JournalPrepare& prepare)
+{
+    prepare = JournalPrepare();
+    auto verrou = std::make_unique<VerrouDossier>(dossier);
+    if (!verrou->Obtenu()) return {false, TexteDossierOccupe(dossier)};
     std::vector<Texte> lignes;
     if (ResultatFichier r = LireJournal(dossier, lignes); !r.ok) return r;
     // A big file whose tail holds no line end is not a journal: it is kept aside, not replaced
@@ -193,8 +210,10 @@ ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Te
     }
     const std::size_t garder = nbLignesSvg > 0 ? std::size_t(nbLignesSvg) : 0;
     if (lignes.size() > garder) lignes.erase(lignes.begin(), lignes.end() - std::ptrdiff_t(garder));
-    ResultatFichier r = EcrireFichierDonnees(dossier, NomFichierJournal, AssemblerLignesJournal(lignes));
-    r.avertissement = avertissement;
+    ResultatFichier r = PreparerFichierDonnees(dossier, NomFichierJournal, AssemblerLignesJournal(lignes), prepare.fichier_);
+    if (!r.ok) return r;
+    prepare.avertissement_ = avertissement;
+    prepare.verrou_ = std::move(verrou);
     return r;
 }
 

@@ -6,9 +6,11 @@
 
 #include "core/fichiers.h"
 #include "core/texte.h"
+#include "core/verrou_dossier.h"
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -79,5 +81,22 @@ ResultatFichier ChargerLignesJournal(const fs::path& dossier, const JournalEnAtt
 // returned. The folder is locked (VerrouDossier) while the file is read and written, so that no
 // one's lines overwrite another's; a folder that stays busy is a failure too.
 ResultatFichier EnregistrerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg);
+
+// The same merge in two steps around a session's QUIT: the new file is written and flushed before
+// QUIT is sent, and renamed over the journal once the server answered "+OK" (Valider), so that
+// between the commit and the lines being on disk only a rename remains. Without the answer the
+// prepared file is dropped (the object's end). The folder stays locked from one step to the next.
+class JournalPrepare {
+public:
+    ResultatFichier Valider();
+
+private:
+    friend ResultatFichier PreparerJournal(const fs::path&, const std::vector<Texte>&, int, JournalPrepare&);
+    std::unique_ptr<VerrouDossier> verrou_;
+    FichierPrepare fichier_;
+    std::string avertissement_;
+};
+ResultatFichier PreparerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg,
+                                JournalPrepare& prepare);
 
 }  // namespace vaskor

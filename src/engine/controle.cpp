@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <unordered_set>
 
 namespace vaskor {
@@ -184,14 +185,38 @@ void Controleur::BrancherEvenements()
     };
     client_.Attente = [this] { fenetre_.TraiterEvenements(); };
     client_.OnFinSession = [this](int, bool confirme) { FinSession(confirme); };
+    client_.OnAvantQuit = [this] { AvantQuit(); };
+}
+
+void Controleur::AvantQuit()
+{
+    journalPrepare_.reset();
+    if (lignesSession_.empty() || !PreparerJournal) return;
+    try {
+        JournalPrepare prepare;
+        if (PreparerJournal(lignesSession_, prepare).ok) journalPrepare_ = std::move(prepare);
+    } catch (const std::exception&) {
+        // The write after the commit remains.
+    }
 }
 
 void Controleur::FinSession(bool confirme)
 {
+    // Put in place on the commit only; otherwise the prepared file goes with this object.
+    std::optional<JournalPrepare> prepare = std::exchange(journalPrepare_, std::nullopt);
     if (lignesSession_.empty()) return;
     std::vector<Texte> lignes;
     lignes.swap(lignesSession_);
     if (confirme) {
+        if (Journalise) Journalise(lignes);
+        if (prepare) {
+            const ResultatFichier r = prepare->Valider();
+            if (r.ok) {
+                if (!r.avertissement.empty() && !ControleAutoEnCours)
+                    fenetre_.Message(TitreErreur(), r.avertissement, IconeMessage::Avertissement);
+                return;
+            }
+        }
         Journaliser(std::move(lignes));
         return;
     }

@@ -82,6 +82,13 @@ public:
     // it fails to write, or all of them when it is not set, go to the pending journal, which the
     // save at exit merges.
     std::function<ResultatFichier(const std::vector<Texte>&)> EcrireJournal;
+    // The same write made ready before the session's QUIT goes out (the new journal file written
+    // and flushed), then only renamed in place once QUIT is answered "+OK": a kill right after
+    // the commit then finds the lines on disk. When it is not set or fails, EcrireJournal writes
+    // after the commit.
+    std::function<ResultatFichier(const std::vector<Texte>&, JournalPrepare&)> PreparerJournal;
+    // Told of the lines of every session the server committed, however they reach the file.
+    std::function<void(const std::vector<Texte>&)> Journalise;
     // The most header text the rows of one list keep whole (beyond it, a row keeps only the
     // lines of its sender, subject, date and id).
     std::size_t TexteEntetesMax = std::size_t(256) << 20;
@@ -143,6 +150,7 @@ private:
 
     // The lines of the DELEs the open session sent, journaled when its QUIT is confirmed.
     std::vector<Texte> lignesSession_;
+    std::optional<JournalPrepare> journalPrepare_;
     Texte hoteSession_;
     // Header text kept by this run's rows; past a ceiling, new rows keep only what they need.
     std::size_t texteEntetes_ = 0;
@@ -152,6 +160,7 @@ private:
     bool avisJournalDonne_ = false;
 
     void FinSession(bool confirme);
+    void AvantQuit();
     // Checked before a run's first DELE: a deletion that could not be journaled is not made.
     void VerifierJournal();
     void AvisJournalBloque();

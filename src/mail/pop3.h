@@ -73,6 +73,9 @@ public:
     // true when the server answered QUIT with "+OK", the only moment it commits them (a session
     // that ends otherwise rolls every DELE back).
     std::function<void(int suppressions, bool confirme)> OnFinSession;
+    // Just before QUIT goes out in a session with deletions, so that what must follow the commit
+    // can be made ready (the journal's new file written). It must not throw.
+    std::function<void()> OnAvantQuit;
     // Makes the byte stream of each new connection (the application gives it the TCP one).
     FabriqueTransport Fabrique;
 

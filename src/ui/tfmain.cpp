@@ -451,6 +451,9 @@ void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementC
     controleur_->EcrireJournal = [this](const std::vector<Texte>& lignes) {
         return EnregistrerJournal(dossier_, lignes, config_.NbLignesSvg);
     };
+    controleur_->PreparerJournal = [this](const std::vector<Texte>& lignes, JournalPrepare& prepare) {
+        return vaskor::PreparerJournal(dossier_, lignes, config_.NbLignesSvg, prepare);
+    };
 
     // Only accounts with a password take part in the automatic check.
     if (comptes_.NormaliserControleAuto() == 0) config_.ControleAuto = false;

@@ -489,6 +489,43 @@ TEST(ControleCompte, DeletionsTheServerDoesNotCommitAtQuitAreNotJournaledAndTheR
     }
 }
 
+TEST(ControleCompte, TheJournalFileIsReadyBeforeQuitAndTakesItsPlaceOnlyOnTheCommit)
+{
+    // While the server is slow to answer QUIT, the new journal already waits, written, beside
+    // the old one: on "+OK" only a rename remains, so a kill just after the commit loses nothing.
+    for (const char* reponse : {"+OK\r\n", "-ERR\r\n"}) {
+        const bool commis = reponse[0] == '+';
+        test::DossierTemporaire d;
+        FauxServeurPop3 s;
+        s.Connexion("anne", "secret").Stat(1, 100).Liste({100});
+        s.Entete(1, Entetes("x <x@exemple.fr>", "SPAM un")).TailleMessage(1, 100).Suppression(1);
+        s.C("QUIT").Goutte(reponse, 70).AttendreFermeture();
+        s.Demarrer();
+        Banc b;
+        b.comptes.Remplacer({Compte("Maison", s.Port())});
+        b.controle.Dossier = d.Chemin();
+        b.controle.EcrireJournal = [&](const std::vector<Texte>& l) { return EnregistrerJournal(d.Chemin(), l, 100); };
+        b.controle.PreparerJournal = [&](const std::vector<Texte>& l, JournalPrepare& p) {
+            return PreparerJournal(d.Chemin(), l, 100, p);
+        };
+        bool pretPendantQuit = false;
+        b.fenetre.pendantEvenements = [&] {
+            if (!b.client.IsConnected()) return;
+            for (const auto& f : std::filesystem::directory_iterator(d.Chemin()))
+                if (f.path().filename().string().rfind(".MAILS_SUPPRIMES.DAT.tmp", 0) == 0) pretPendantQuit = true;
+        };
+        b.controle.ControlerCompte(0);
+        EXPECT_TRUE(s.AttendreFin()) << reponse;
+        EXPECT_TRUE(pretPendantQuit) << reponse;
+        std::vector<Texte> fichier;
+        ASSERT_TRUE(LireJournal(d.Chemin(), fichier).ok);
+        EXPECT_EQ(fichier.size(), commis ? 1u : 0u) << reponse;
+        EXPECT_EQ(b.journal.Nombre(), 0u) << reponse;
+        // Nothing else is left in the folder: the prepared file was put in place or removed.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.Chemin()), {}), commis ? 1 : 0) << reponse;
+    }
+}
+
 TEST(ControleCompte, CommittedLinesReachTheJournalFileAtQuitAndABusyFolderRefusesTheRun)
 {
     test::DossierTemporaire d;

@@ -64,7 +64,27 @@ pid_t LancerCheck(const DossierTemporaire& d)
     return pid;
 }
 
-// The journal lines of each account against the messages gone from its mailbox.
+// A kill after QUIT went out and before the journal made ready for it took its place leaves that
+// file beside the journal: whether the server committed, the program could not know. Its lines
+// that the journal lacks, by account: the session in doubt.
+std::map<std::string, long> LignesEnSuspens(const fs::path& dossier, const std::vector<Texte>& journal)
+{
+    std::map<std::string, long> r;
+    for (const auto& f : fs::directory_iterator(dossier)) {
+        if (f.path().filename().string().rfind(".MAILS_SUPPRIMES.DAT.tmp", 0) != 0) continue;
+        std::multiset<Texte> dejaLa(journal.begin(), journal.end());
+        for (const Texte& l : DecouperLignesJournal(LireTout(f.path()))) {
+            if (const auto it = dejaLa.find(l); it != dejaLa.end()) dejaLa.erase(it);
+            else ++r[DecouperLigneJournal(l).titre];
+        }
+    }
+    return r;
+}
+
+// The journal lines of each account against the messages gone from its mailbox. The one window
+// no journal kept outside the server can close (QUIT sent, the server committing, the process
+// killed before the rename) is accepted only as what it is: the whole session's lines waiting
+// in the prepared file.
 void VerifierAccordDans(const LabDovecot& lab, const fs::path& dossier, const std::string& cas,
                         long messages = kMessages)
 {
@@ -73,10 +93,15 @@ void VerifierAccordDans(const LabDovecot& lab, const fs::path& dossier, const st
     EXPECT_EQ(std::set<Texte>(lignes.begin(), lignes.end()).size(), lignes.size()) << cas << ": a line twice";
     std::map<std::string, long> journalises;
     for (const Texte& l : lignes) ++journalises[DecouperLigneJournal(l).titre];
+    const std::map<std::string, long> enSuspens = LignesEnSuspens(dossier, lignes);
     for (const char* u : kUsers) {
         const VueServeur v = InterrogerServeur(lab, u);
         ASSERT_GE(v.nombre, 0) << cas;
-        EXPECT_EQ(journalises[u], messages - v.nombre) << cas << ", " << u;
+        const long partis = messages - v.nombre;
+        if (journalises[u] != partis && enSuspens.count(u))
+            EXPECT_EQ(journalises[u] + enSuspens.at(u), partis) << cas << ", " << u << " (killed during its QUIT)";
+        else
+            EXPECT_EQ(journalises[u], partis) << cas << ", " << u;
     }
 }
 void VerifierAccord(const LabDovecot& lab, const DossierTemporaire& d, const std::string& cas)
@@ -219,6 +244,7 @@ TEST(ArretDovecot, TheWindowKilledOrTerminatedDuringACheckJournalsExactlyTheMess
             ASSERT_TRUE(fini) << cas << ": the program did not end";
             VerifierAccordDans(lab, dossier, cas, kMessagesFenetre);
             if (signal == SIGTERM) {
+                EXPECT_TRUE(LignesEnSuspens(dossier, {}).empty()) << cas << ": a journal left unplaced";
                 // Ended as "Quitter" ends: normally, with the filter's counter saved.
                 EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0)
                     << cas << ", status " << statut << "\n" << LireTout(racine.Chemin() / "sortie.txt");

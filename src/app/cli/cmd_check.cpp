@@ -153,9 +153,14 @@ int Check(Contexte& c)
     Controleur controle(fenetre, client, {comptes.comptes, filtres, amis, config, journal, liste, &comptes.securites});
     controle.Dossier = dossier;
     std::vector<Texte> supprimes;
-    controle.EcrireJournal = [&](const std::vector<Texte>& lignes) {
+    controle.Journalise = [&](const std::vector<Texte>& lignes) {
         supprimes.insert(supprimes.end(), lignes.begin(), lignes.end());
+    };
+    controle.EcrireJournal = [&](const std::vector<Texte>& lignes) {
         return EnregistrerJournal(dossier, lignes, config.NbLignesSvg);
+    };
+    controle.PreparerJournal = [&](const std::vector<Texte>& lignes, JournalPrepare& prepare) {
+        return PreparerJournal(dossier, lignes, config.NbLignesSvg, prepare);
     };
 
     if (a.options.count("--account")) {
