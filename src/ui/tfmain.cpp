@@ -1038,8 +1038,11 @@ void TFMain::Quitter()
 void TFMain::TerminerSurSignal()
 {
     arretDemande_ = true;
-    // The run stops at its next step (TraiterEvenements), then this comes back.
+    // The run stops at its next step (TraiterEvenements), then this comes back. A box the run
+    // opened before the signal came would hold it for as long as nobody answers (no one does,
+    // at a logout): it is closed, which answers as its cancelling button does.
     if (controleur_->Occupe()) {
+        if (QWidget* boite = QApplication::activeModalWidget()) boite->close();
         QTimer::singleShot(50, this, &TFMain::TerminerSurSignal);
         return;
     }
@@ -1142,11 +1145,24 @@ void TFMain::CurseurAttente(bool attente)
 ReponseMessage TFMain::Question(const Texte& titre, const Texte& texte, BoutonsMessage boutons, IconeMessage icone,
                                 bool defautNon)
 {
+    // Ending on a signal asks nothing: the cancelling answer, as if the box were closed.
+    if (arretDemande_) {
+        qWarning("%s", Cp1252VersUtf8(texte).c_str());
+        return boutons == BoutonsMessage::Ok ? ReponseMessage::Ok
+               : boutons == BoutonsMessage::OuiNon ? ReponseMessage::Non
+                                                   : ReponseMessage::Annuler;
+    }
     return boites_->Question(this, titre, texte, boutons, icone, defautNon);
 }
 
 void TFMain::Message(const Texte& titre, const Texte& texte, IconeMessage icone)
 {
+    // Ending on a signal (a logout, a shutdown) opens no box that would hold the end for ever:
+    // what it would say goes to the error output.
+    if (arretDemande_) {
+        qWarning("%s", Cp1252VersUtf8(texte).c_str());
+        return;
+    }
     boites_->Message(this, titre, texte, icone);
 }
 
@@ -1181,6 +1197,7 @@ void TFMain::FocusListe()
 ReponseCertificat TFMain::ConfianceCertificat(const Texte& compte, const Texte& hote,
                                               const CertificatServeur& certificat)
 {
+    if (arretDemande_) return ReponseCertificat::Annuler;
     return boites_->ConfianceCertificat(this, TexteCertificat(compte, hote, certificat)) ? ReponseCertificat::Confiance
                                                                                          : ReponseCertificat::Annuler;
 }

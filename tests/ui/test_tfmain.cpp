@@ -8,6 +8,7 @@
 #include "crypto/fichier_comptes.h"
 #include "support/banc_controle.h"
 #include "support/faux_serveur_pop3.h"
+#include "support/outils.h"
 #include "ui/actions_liste.h"
 #include "ui/commandes.h"
 #include "ui/menus_controle.h"
@@ -657,6 +658,20 @@ private slots:
         QCOMPARE(fin.count(), 1);
         QCOMPARE(w.f.Liste().Nombre(), std::size_t(0));
         QVERIFY(!w.f.HideOnClose());
+    }
+
+    // A logout ends the program with nobody to answer: a box would hold the end for ever.
+    void UneFinSurSignalNOuvreAucuneBoite()
+    {
+        test::DossierTemporaire d;
+        Fenetre w;
+        w.f.ChargerDonnees(d.Chemin());
+        // The filters cannot be saved: "Quitter" would say so in a box.
+        std::filesystem::create_directory(d.Chemin() / "filtres.dat");
+        QSignalSpy fin(&w.f, &TFMain::FinDemandee);
+        w.f.TerminerSurSignal();
+        QCOMPARE(fin.count(), 1);
+        QVERIFY(w.posees.empty());
     }
 
     void LeTimerDesControlesAutomatiquesSuitLeReglage()
