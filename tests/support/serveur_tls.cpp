@@ -9,11 +9,12 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <chrono>
 #include <memory>
 #include <stdexcept>
@@ -158,9 +159,14 @@ ServeurTlsEssai::ServeurTlsEssai(const CertificatEssai& certificat, bool stls)
     X509_free(x);
     EVP_PKEY_free(k);
 
-    // A peer that vanishes mid-write must not end the test process.
-    ::signal(SIGPIPE, SIG_IGN);
     fil_ = std::thread([this, ctx, stls] {
+        // The server writes to clients that may have gone (a refused certificate, a QUIT not
+        // waited for): SIGPIPE is held back on its threads only (the connections' threads inherit
+        // the mask), so that one raised by the client under test still ends the test process.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         // Each connection gets its own thread: one a client dropped cannot hold up the next.
         std::vector<std::thread> connexions;
         while (!fin_) {
