@@ -157,3 +157,51 @@ TEST(CliCheck, AFolderThatCannotBeWrittenDeletesNothingOnTheServerAndMarksInstea
     EXPECT_NE(diagnostic.find("aucun message n'est supprimé sur le serveur"), std::string::npos) << diagnostic;
     EXPECT_FALSE(fs::exists(d.Chemin() / "MAILS_SUPPRIMES.DAT"));
 }
+
+TEST(CliCheck, OutputToAReaderThatHasGoneStopsNeitherTheRunNorItsSaves)
+{
+    // The first account's failure is written while the run goes on, into a pipe nobody reads.
+    FauxServeurPop3 refus, s;
+    refus.Accueil().C("USER anne").S("+OK").C("PASS secret").S("-ERR [AUTH] Authentication failed.").C("QUIT")
+        .AttendreFermeture();
+    refus.Demarrer();
+    s.Connexion("anne", "secret").Stat(1, 100).Liste({100});
+    s.Entete(1, {"From: pub@exemple.com", "Subject: SPAM"}).TailleMessage(1, 100).Suppression(1).Quitter();
+    s.Demarrer();
+    DossierTemporaire d;
+    AjouterCompte(d, "Panne", refus.Port(), "anne");
+    AjouterCompte(d, "Maison", s.Port(), "anne");
+    TFiltre spam = TFiltre::Vierge();
+    spam.TypeFiltre = FiltreSujet;
+    spam.Condition1 = CondContient;
+    spam.Valeur1 = "SPAM";
+    spam.Action = ActionEffacer;
+    spam.Actif = 1;
+    ASSERT_TRUE(SauverFiltres(d.Chemin(), {spam}).ok);
+
+    int tube[2];
+    ASSERT_EQ(::pipe(tube), 0);
+    ::close(tube[0]);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(tube[1], 1), ::dup2(tube[1], 2);
+        ::close(0);
+        ::execl(VASKOR_CLI_PATH, VASKOR_CLI_PATH, "check", "--data", d.Chemin().c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::close(tube[1]);
+    int statut = 0;
+    ::waitpid(pid, &statut, 0);
+    ASSERT_TRUE(WIFEXITED(statut)) << "signal " << WTERMSIG(statut);
+    EXPECT_EQ(WEXITSTATUS(statut), 1);  // the failed account
+    EXPECT_TRUE(refus.AttendreFin());
+    EXPECT_TRUE(s.AttendreFin());
+    EXPECT_THAT(s.Ecarts(), IsEmpty());
+    std::vector<Texte> journal;
+    ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
+    EXPECT_EQ(journal.size(), 1u);
+    ListeFiltres relus;
+    ASSERT_TRUE(ChargerFiltres(d.Chemin(), relus).ok);
+    ASSERT_EQ(relus.size(), 1u);
+    EXPECT_EQ(relus[0].Compteur.Lire(), 1);
+}

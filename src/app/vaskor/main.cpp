@@ -21,6 +21,7 @@
 int main(int argc, char** argv)
 {
     vaskor::InterdireVidageMemoire();
+    vaskor::SurvivreAuxTubesFermes();
     vaskor::Application app(argc, argv);
 
     // A copy already running: this one ends at once, before any window and before reading or

@@ -20,6 +20,8 @@ namespace {
 int tube[2] = {-1, -1};
 volatile std::sig_atomic_t recu = 0;
 
+extern "C" void SurSigpipe(int) {}
+
 extern "C" void SurSignal(int numero)
 {
     const int errnoSauve = errno;
@@ -76,6 +78,15 @@ void RetirerTemporairesAbandonnes(const std::filesystem::path& dossier)
         if (!nom || !it->is_regular_file(e2) || it->last_write_time(e2) > limite) continue;
         std::filesystem::remove(it->path(), e2);
     }
+}
+
+void SurvivreAuxTubesFermes()
+{
+    struct sigaction sa {};
+    sa.sa_handler = SurSigpipe;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGPIPE, &sa, nullptr);
 }
 
 void InterdireVidageMemoire()

@@ -27,4 +27,10 @@ void RetirerTemporairesAbandonnes(const std::filesystem::path& dossier);
 // No core dump (it would hold passwords in clear) and no tracing by another process of the user.
 void InterdireVidageMemoire();
 
+// A write on a pipe or socket whose reader has gone (`vaskor-cli check | head`, a terminal
+// closed, a server that hung up) fails with EPIPE instead of ending the program before it has
+// saved its files. A handler that does nothing rather than an ignored signal: programs started
+// from here get the default back when they are executed.
+void SurvivreAuxTubesFermes();
+
 }  // namespace vaskor
