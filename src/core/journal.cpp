@@ -218,3 +218,116 @@ ResultatFichier PreparerJournal(const fs::path& dossier, const std::vector<Texte
 }
 
 }  // namespace vaskor
+
+namespace vaskor {
+
+namespace {
+
+constexpr std::string_view EnTeteSuspens = "VASKOR SUSPENS ";
+constexpr std::string_view MarqueQuit = "QUIT";
+
+fs::path CheminSuspens(const fs::path& dossier) { return dossier / NomFichierSuspens; }
+
+std::string TexteSuspens(const fs::path& chemin) { return Utf8VersCp1252(chemin.string()); }
+
+// Whether `lignes` (their last `garder`, which is all a merge would have kept) stand as one run in
+// the journal.
+bool DejaJournalisees(const std::vector<Texte>& journal, const std::vector<Texte>& lignes, std::size_t garder)
+{
+    const std::size_t n = std::min(lignes.size(), garder);
+    if (n == 0) return true;
+    const auto debut = lignes.end() - std::ptrdiff_t(n);
+    return std::search(journal.begin(), journal.end(), debut, lignes.end()) != journal.end();
+}
+
+// The folder's lock is held.
+ResultatFichier ResoudreSousVerrou(const fs::path& dossier, int nbLignesSvg)
+{
+    const fs::path chemin = CheminSuspens(dossier);
+    std::string octets;
+    bool existe = false;
+    if (ResultatFichier r = LireFichier(chemin, octets, &existe); !r.ok || !existe) return r;
+    std::vector<Texte> lignes = DecouperLignesJournal(octets);
+    std::size_t nombre = 0;
+    bool lisible = !lignes.empty() && lignes.front().starts_with(EnTeteSuspens);
+    if (lisible) {
+        const std::string_view n = std::string_view(lignes.front()).substr(EnTeteSuspens.size());
+        lisible = !n.empty() && n.size() < 10 && n.find_first_not_of("0123456789") == std::string_view::npos;
+        if (lisible) nombre = std::stoul(std::string(n));
+    }
+    bool quitEnvoye = false;
+    if (lisible) {
+        lignes.erase(lignes.begin());
+        // A QUIT sent again after a stop request adds its line again.
+        while (lignes.size() > nombre && lignes.back() == MarqueQuit) {
+            lignes.pop_back();
+            quitEnvoye = true;
+        }
+        lisible = lignes.size() == nombre;
+    }
+    ResultatFichier resultat;
+    if (!lisible) {
+        resultat.avertissement = "Le fichier "_cp + TexteSuspens(chemin) +
+                                 " (suppressions en suspens) est illisible : il est retir\xE9.";
+    } else if (quitEnvoye) {
+        // QUIT went out: the server may have committed these deletions.
+        std::vector<Texte> journal;
+        if (ResultatFichier r = LireJournal(dossier, journal); !r.ok) return r;
+        const std::size_t garder = nbLignesSvg > 0 ? std::size_t(nbLignesSvg) : 0;
+        if (!DejaJournalisees(journal, lignes, garder)) {
+            ResultatFichier r = EnregistrerJournal(dossier, lignes, nbLignesSvg);
+            // Kept for the next try when the journal cannot take them.
+            if (!r.ok) return r;
+            resultat.avertissement = r.avertissement;
+        }
+    }
+    std::error_code ec;
+    fs::remove(chemin, ec);
+    return resultat;
+}
+
+}  // namespace
+
+ResultatFichier EcrireJournalSuspens(const fs::path& dossier, const std::vector<Texte>& lignes, int nbLignesSvg)
+{
+    const VerrouDossier verrou(dossier);
+    if (!verrou.Obtenu()) return {false, TexteDossierOccupe(dossier)};
+    // A file still here belongs to a program that died: its lines are settled before they are
+    // overwritten.
+    if (ResultatFichier r = ResoudreSousVerrou(dossier, nbLignesSvg); !r.ok) return r;
+    std::string octets = std::string(EnTeteSuspens) + std::to_string(lignes.size()) + "\r\n";
+    for (const Texte& l : lignes) {
+        for (const char c : l) octets += (c == '\r' || c == '\n') ? ' ' : c;
+        octets += "\r\n";
+    }
+    return EcrireFichierAtomique(CheminSuspens(dossier), octets, true);
+}
+
+void MarquerQuitEnvoye(const fs::path& dossier)
+{
+    const int fd = ::open(CheminSuspens(dossier).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return;
+    const std::string ligne = std::string(MarqueQuit) + "\r\n";
+    ssize_t n;
+    do n = ::write(fd, ligne.data(), ligne.size());
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+}
+
+void RetirerJournalSuspens(const fs::path& dossier)
+{
+    std::error_code ec;
+    fs::remove(CheminSuspens(dossier), ec);
+}
+
+ResultatFichier ResoudreJournalSuspens(const fs::path& dossier, int nbLignesSvg)
+{
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(CheminSuspens(dossier), ec))) return {};
+    // Whoever holds the folder may be the file's live owner, before or after its QUIT.
+    const VerrouDossier verrou(dossier, 0);
+    if (!verrou.Obtenu()) return {};
+    return ResoudreSousVerrou(dossier, nbLignesSvg);
+}
+
+}  // namespace vaskor

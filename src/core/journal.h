@@ -1,8 +1,9 @@
 #pragma once
 // The journal of deleted mails: one line per message deleted on a server, six fields each
 // followed by a TAB (account, sender, subject, date, size, reason). Lines of the current run are
-// kept in memory (the pending journal) and merged into MAILS_SUPPRIMES.DAT at exit, which keeps
-// only the configured number of most recent lines.
+// merged into MAILS_SUPPRIMES.DAT when the server commits them; lines that could not be merged
+// then are kept in memory (the pending journal) and merged at exit. The file keeps only the
+// configured number of most recent lines.
 
 #include "core/fichiers.h"
 #include "core/texte.h"
@@ -98,5 +99,29 @@ private:
 };
 ResultatFichier PreparerJournal(const fs::path& dossier, const std::vector<Texte>& enAttente, int nbLignesSvg,
                                 JournalPrepare& prepare);
+
+// Lines in suspense. A server commits a session's deletions the moment it reads QUIT, before its
+// "+OK" comes back and well before the journal is rewritten: a program killed in between would
+// lose those lines. So, before QUIT goes out, the session's lines are written (whole, 0600) to a
+// hidden file beside the journal; once QUIT is in the socket, one more line says so (the kernel
+// delivers the QUIT even if the program dies right after, and keeps the line). The file is
+// removed when the session's end has been dealt with. One left behind is a program that died:
+// the next start resolves it (ResoudreJournalSuspens).
+inline constexpr std::string_view NomFichierSuspens = ".MAILS_SUPPRIMES.DAT.suspens";
+
+// Writes the file in suspense with `lignes` (journal lines, as EnregistrerJournal would merge
+// them). A file left by an earlier program is resolved first. Holds the folder's lock meanwhile.
+ResultatFichier EcrireJournalSuspens(const fs::path& dossier, const std::vector<Texte>& lignes, int nbLignesSvg);
+// Appends the "QUIT sent" line to the file in suspense (a plain write: it only has to outlive the
+// program, not the machine).
+void MarquerQuitEnvoye(const fs::path& dossier);
+void RetirerJournalSuspens(const fs::path& dossier);
+// A file in suspense left by a program that died: when it says QUIT went out, the server may have
+// committed, and its lines are merged into the journal unless they are already there as one run
+// (the program died after the journal's rename); without that line the server rolled the session
+// back and the lines are dropped. The file is removed either way; a damaged one too, with a
+// warning (in `avertissement`). Does nothing while another program holds the folder: the file may
+// be that program's live one.
+ResultatFichier ResoudreJournalSuspens(const fs::path& dossier, int nbLignesSvg);
 
 }  // namespace vaskor

@@ -186,10 +186,16 @@ void Controleur::BrancherEvenements()
     client_.Attente = [this] { fenetre_.TraiterEvenements(); };
     client_.OnFinSession = [this](int, bool confirme) { FinSession(confirme); };
     client_.OnAvantQuit = [this] { AvantQuit(); };
+    client_.OnQuitEnvoye = [this] {
+        if (suspens_) MarquerQuitEnvoye(Dossier);
+    };
 }
 
 void Controleur::AvantQuit()
 {
+    // The file in suspense first: settling one a dead program left may merge into the journal,
+    // which the journal prepared next must then hold.
+    EcrireSuspens();
     journalPrepare_.reset();
     if (lignesSession_.empty() || !PreparerJournal) return;
     try {
@@ -200,11 +206,38 @@ void Controleur::AvantQuit()
     }
 }
 
+void Controleur::EcrireSuspens()
+{
+    // An earlier QUIT of this session was cut off by a stop request before its end was dealt
+    // with: its file, marked, stays as it is.
+    if (suspens_) return;
+    if (lignesSession_.empty() || Dossier.empty() || !EcrireJournal) return;
+    // A run already holds the lock (counted); a session closed later, by the preview or at exit,
+    // takes it here. A folder that stays busy: QUIT goes without the file, as it always did.
+    try {
+        verrouSuspens_.emplace(Dossier);
+        suspens_ = verrouSuspens_->Obtenu() && EcrireJournalSuspens(Dossier, lignesSession_, d_.config.NbLignesSvg).ok;
+    } catch (const std::exception&) {
+        suspens_ = false;
+    }
+    if (!suspens_) verrouSuspens_.reset();
+}
+
+void Controleur::RetirerSuspens()
+{
+    if (suspens_) RetirerJournalSuspens(Dossier);
+    suspens_ = false;
+    verrouSuspens_.reset();
+}
+
 void Controleur::FinSession(bool confirme)
 {
     // Put in place on the commit only; otherwise the prepared file goes with this object.
     std::optional<JournalPrepare> prepare = std::exchange(journalPrepare_, std::nullopt);
-    if (lignesSession_.empty()) return;
+    if (lignesSession_.empty()) {
+        RetirerSuspens();
+        return;
+    }
     std::vector<Texte> lignes;
     lignes.swap(lignesSession_);
     if (confirme) {
@@ -212,16 +245,21 @@ void Controleur::FinSession(bool confirme)
         if (prepare) {
             const ResultatFichier r = prepare->Valider();
             if (r.ok) {
+                RetirerSuspens();
                 if (!r.avertissement.empty() && !ControleAutoEnCours)
                     fenetre_.Message(TitreErreur(), r.avertissement, IconeMessage::Avertissement);
                 return;
             }
         }
+        // Merged (or, when the journal cannot take them, handed to the pending journal, which
+        // the save at exit merges): the file in suspense has done its work.
         Journaliser(std::move(lignes));
+        RetirerSuspens();
         return;
     }
     // Without "+OK" to QUIT the server rolled the deletions back: the messages are still there,
     // and a journal line would claim otherwise.
+    RetirerSuspens();
     ++SuppressionsNonConfirmees;
     if (ControleAutoEnCours) return;
     const Texte quoi = lignes.size() == 1 ? Texte("le message \xE0 effacer reste sur ")

@@ -80,7 +80,9 @@ public:
     // Writes journal lines to the journal file at once (merge, trim, write). Called with the
     // lines of a session's deletions once the server confirmed them (QUIT answered "+OK"). Lines
     // it fails to write, or all of them when it is not set, go to the pending journal, which the
-    // save at exit merges.
+    // save at exit merges. While Dossier is set too, a session's lines also wait in the journal's
+    // file in suspense from just before its QUIT until its end is dealt with (EcrireJournalSuspens):
+    // a program killed after the server committed leaves them for the next start.
     std::function<ResultatFichier(const std::vector<Texte>&)> EcrireJournal;
     // The same write made ready before the session's QUIT goes out (the new journal file written
     // and flushed), then only renamed in place once QUIT is answered "+OK": a kill right after
@@ -159,8 +161,15 @@ private:
     Texte journalBloque_;
     bool avisJournalDonne_ = false;
 
+    // The file in suspense of the session being closed, and the folder's lock held until it is
+    // removed (a program resolving files in suspense must never take a live one).
+    bool suspens_ = false;
+    std::optional<VerrouDossier> verrouSuspens_;
+
     void FinSession(bool confirme);
     void AvantQuit();
+    void EcrireSuspens();
+    void RetirerSuspens();
     // Checked before a run's first DELE: a deletion that could not be journaled is not made.
     void VerifierJournal();
     void AvisJournalBloque();

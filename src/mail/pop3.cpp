@@ -343,8 +343,10 @@ bool TIdPOP3::CloseSession()
         // The answer to QUIT is the commit: it is awaited even past the session's ceiling.
         echeanceSession_ = Horloge::time_point::max();
         DebutReponse("QUIT", DelaiReponseMs);
-        if (suppressionsSession_ > 0 && OnAvantQuit) OnAvantQuit();
+        const bool commit = suppressionsSession_ > 0;
+        if (commit && OnAvantQuit) OnAvantQuit();
         Envoyer("QUIT");
+        if (commit && OnQuitEnvoye) OnQuitEnvoye();
         // Without deletions there is nothing to commit, and no reason to wait.
         if (suppressionsSession_ > 0) confirme = LireReponse(false).Code == 1;
     } catch (const Echec&) {

@@ -73,9 +73,12 @@ public:
     // true when the server answered QUIT with "+OK", the only moment it commits them (a session
     // that ends otherwise rolls every DELE back).
     std::function<void(int suppressions, bool confirme)> OnFinSession;
-    // Just before QUIT goes out in a session with deletions, so that what must follow the commit
-    // can be made ready (the journal's new file written). It must not throw.
+    // Around the QUIT of a session that holds deletions: just before the command goes out, and
+    // once it is in the connection's hands (the system delivers it even if the program dies
+    // now). Whatever happens between them and OnFinSession, the server may have committed from
+    // the second one on. They must not throw.
     std::function<void()> OnAvantQuit;
+    std::function<void()> OnQuitEnvoye;
     // Makes the byte stream of each new connection (the application gives it the TCP one).
     FabriqueTransport Fabrique;
 

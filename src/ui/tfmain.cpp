@@ -409,6 +409,13 @@ void TFMain::DefinirComptes(std::vector<TCompte> comptes)
     AfficherControles(comptes_.Nombre() > 0);
 }
 
+void TFMain::ResoudreJournalEnSuspens()
+{
+    const ResultatFichier r = ResoudreJournalSuspens(dossier_, config_.NbLignesSvg);
+    if (!r.ok) Message("Erreur", r.erreur, IconeMessage::Avertissement);
+    else if (!r.avertissement.empty()) Message("Erreur", r.avertissement, IconeMessage::Avertissement);
+}
+
 void TFMain::ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement)
 {
     dossier_ = dossier;

@@ -91,6 +91,9 @@ public:
     // sounds are loaded last.
     // `environnement.compteEnControleAuto` is worked out here.
     void ChargerDonnees(const std::filesystem::path& dossier, EnvironnementConfig environnement = {});
+    // Deletions that a killed program left in suspense reach the journal (or are dropped when
+    // their QUIT never went out); called once at start, after ChargerDonnees.
+    void ResoudreJournalEnSuspens();
 
     // The watch over comptes.dat, securites.dat, filtres.dat and amis.dat: a change made by
     // another program is taken in once no run and no dialog is in progress.

@@ -202,3 +202,65 @@ TEST(FichierJournal, AHugeFileIsReadFromItsEndAndTheSaveKeepsItsMostRecentLines)
     EXPECT_EQ(lues.back(), "fin\t");
     EXPECT_EQ(DecouperLignesJournal("a\r\nb\rc\nd", 2), (std::vector<Texte>{"c", "d"}));
 }
+
+// A program killed around its QUIT leaves the session's lines in suspense; the next start settles
+// them according to whether QUIT went out, and never journals them twice.
+TEST(JournalSuspens, TheNextStartMergesOnlyWhatQuitMayHaveCommittedAndOnlyOnce)
+{
+    enum class Etat { QuitEnvoye, DejaFusionne, SansQuit, Endommage };
+    const struct {
+        Etat etat;
+        bool fusionne;        // the session's lines end the journal, once
+        bool avertissement;
+    } cas[] = {
+        {Etat::QuitEnvoye, true, false},
+        {Etat::DejaFusionne, true, false},
+        {Etat::SansQuit, false, false},
+        {Etat::Endommage, false, true},
+    };
+    const std::vector<Texte> anciennes = Numerotees("ancien", 3);
+    const std::vector<Texte> session = Numerotees("session", 4);
+    for (const auto& c : cas) {
+        SCOPED_TRACE(static_cast<int>(c.etat));
+        test::DossierTemporaire d;
+        ASSERT_TRUE(EnregistrerJournal(d.Chemin(), anciennes, 100).ok);
+        const fs::path suspens = d.Chemin() / NomFichierSuspens;
+        if (c.etat == Etat::Endommage) {
+            test::EcrireTout(suspens, "n'importe quoi\r\n");
+        } else {
+            ASSERT_TRUE(EcrireJournalSuspens(d.Chemin(), session, 100).ok);
+            EXPECT_EQ(fs::status(suspens).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+            if (c.etat != Etat::SansQuit) MarquerQuitEnvoye(d.Chemin());
+            // Killed after the journal's rename, before the file's removal.
+            if (c.etat == Etat::DejaFusionne) {
+                ASSERT_TRUE(EnregistrerJournal(d.Chemin(), session, 100).ok);
+            }
+        }
+        const ResultatFichier r = ResoudreJournalSuspens(d.Chemin(), 100);
+        EXPECT_TRUE(r.ok) << r.erreur;
+        EXPECT_EQ(!r.avertissement.empty(), c.avertissement) << r.avertissement;
+        EXPECT_FALSE(fs::exists(suspens));
+        std::vector<Texte> attendu = anciennes;
+        if (c.fusionne) attendu.insert(attendu.end(), session.begin(), session.end());
+        std::vector<Texte> journal;
+        ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
+        EXPECT_EQ(journal, attendu);
+    }
+}
+
+TEST(JournalSuspens, AFileLeftBehindIsSettledBeforeTheNextSessionWritesItsOwn)
+{
+    test::DossierTemporaire d;
+    const std::vector<Texte> morte = Numerotees("mort", 2);
+    const std::vector<Texte> vivante = Numerotees("vivant", 2);
+    ASSERT_TRUE(EcrireJournalSuspens(d.Chemin(), morte, 100).ok);
+    MarquerQuitEnvoye(d.Chemin());
+    ASSERT_TRUE(EcrireJournalSuspens(d.Chemin(), vivante, 100).ok);
+    std::vector<Texte> journal;
+    ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
+    EXPECT_EQ(journal, morte);
+    // The new file holds only its own session, without the mark yet: resolved now, it is dropped.
+    ASSERT_TRUE(ResoudreJournalSuspens(d.Chemin(), 100).ok);
+    ASSERT_TRUE(LireJournal(d.Chemin(), journal).ok);
+    EXPECT_EQ(journal, morte);
+}

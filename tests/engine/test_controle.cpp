@@ -478,9 +478,14 @@ TEST(ControleCompte, DeletionsTheServerDoesNotCommitAtQuitAreNotJournaledAndTheR
         s.Demarrer();
         Banc b;
         b.comptes.Remplacer({Compte("Maison", s.Port())});
+        test::DossierTemporaire d;
+        b.controle.Dossier = d.Chemin();
+        b.controle.EcrireJournal = [&](const std::vector<Texte>& l) { return EnregistrerJournal(d.Chemin(), l, 100); };
         b.controle.ControlerCompte(0);
         EXPECT_TRUE(s.AttendreFin()) << nom;
         EXPECT_EQ(b.journal.Nombre(), 0u) << nom;
+        EXPECT_FALSE(fs::exists(d.Chemin() / NomFichierSuspens)) << nom;
+        EXPECT_FALSE(fs::exists(d.Chemin() / NomFichierJournal)) << nom;
         EXPECT_EQ(b.controle.SuppressionsNonConfirmees, 1) << nom;
         ASSERT_EQ(b.fenetre.messages.size(), 1u) << nom;
         EXPECT_EQ(b.fenetre.messages[0].texte,
@@ -540,9 +545,18 @@ TEST(ControleCompte, CommittedLinesReachTheJournalFileAtQuitAndABusyFolderRefuse
         lignesAuQuit = b.client.IsConnected() ? 99 : lignes.size();
         return EnregistrerJournal(d.Chemin(), lignes, 100);
     };
+    // From the moment QUIT is in the socket the line waits in suspense, marked as sent, until
+    // the journal holds it.
+    std::string suspensAuQuit;
+    b.client.OnQuitEnvoye = [&, marquer = b.client.OnQuitEnvoye] {
+        marquer();
+        suspensAuQuit = test::LireTout(d.Chemin() / NomFichierSuspens);
+    };
     b.controle.ControlerCompte(0);
     EXPECT_TRUE(s.AttendreFin());
     EXPECT_EQ(lignesAuQuit, 1u);
+    EXPECT_THAT(suspensAuQuit, testing::MatchesRegex("VASKOR SUSPENS 1\r\nMaison\t.*\tSPAM un\t.*\r\nQUIT\r\n"));
+    EXPECT_FALSE(fs::exists(d.Chemin() / NomFichierSuspens));
     EXPECT_EQ(b.journal.Nombre(), 0u);  // nothing left pending
     std::vector<Texte> fichier;
     ASSERT_TRUE(LireJournal(d.Chemin(), fichier).ok);

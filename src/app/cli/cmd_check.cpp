@@ -53,8 +53,11 @@ public:
     // A signal stops the run at its next step; the command then keeps what was done.
     void TraiterEvenements() override
     {
-        if (SignauxFin::Recu() != 0) throw ArretDemande();
+        if (SignauxFin::Recu() != 0 && !RunFini) throw ArretDemande();
     }
+    // Once the run has stopped, the closing of its session (QUIT and the server's answer, the
+    // commit of its deletions) goes to its end.
+    bool RunFini = false;
     bool FenetreVisible() const override { return true; }
     void MontrerFenetre() override {}
     void LabelProchainControle(bool, const Texte&) override {}
@@ -140,6 +143,10 @@ int Check(Contexte& c)
         if (!r.avertissement.empty()) c.EcrireErreur(r.avertissement + "\n");
     }
     if (!comptes.avertissement.empty()) c.EcrireErreur(comptes.avertissement + "\n");
+    // Deletions a killed program left in suspense reach the journal (or not) before this run adds
+    // its own.
+    if (const ResultatFichier r = ResoudreJournalSuspens(dossier, config.NbLignesSvg); !r.ok || !r.avertissement.empty())
+        c.EcrireErreur((r.ok ? r.avertissement : r.erreur) + "\n");
 
     filtresLus = filtres;
 
@@ -189,6 +196,7 @@ int Check(Contexte& c)
         controle.ControleAutoEnCours = false;
     }
     // A failed or stopped run leaves its session open: its QUIT commits what it deleted.
+    fenetre.RunFini = true;
     if (client.IsConnected()) client.CloseSession();
 
     for (std::size_t i = 0; i < liste.Nombre() && !a.A("--quiet"); ++i) {

@@ -1,6 +1,7 @@
 // vaskor-cli journal: the lines of the journal of deleted mails, oldest first.
 
 #include "cli/commande.h"
+#include "core/config.h"
 #include "core/journal.h"
 
 namespace {
@@ -19,8 +20,14 @@ int Journal(cli::Contexte& c)
     if (!a.erreur.empty() || !a.positionnels.empty() || !a.drapeaux.empty() ||
         a.options.size() > a.options.count("--data"))
         throw cli::ErreurCommande{a.erreur.empty() ? Texte("argument inattendu.") : a.erreur, cli::StatutUsage};
+    const fs::path dossier = cli::DossierDonnees(a);
+    // Deletions a killed program left in suspense are settled first, so the journal shown is true.
+    TConfig config;
+    ChargerConfig(dossier, config, EnvironnementConfig{});
+    if (const ResultatFichier r = ResoudreJournalSuspens(dossier, config.NbLignesSvg); !r.ok || !r.avertissement.empty())
+        c.EcrireErreur((r.ok ? r.avertissement : r.erreur) + "\n");
     std::vector<Texte> lignes;
-    const ResultatFichier r = LireJournal(cli::DossierDonnees(a), lignes);
+    const ResultatFichier r = LireJournal(dossier, lignes);
     if (!r.ok) {
         c.EcrireErreur(r.erreur + "\n");
         return 1;

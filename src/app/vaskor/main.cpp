@@ -61,6 +61,7 @@ int main(int argc, char** argv)
     const std::filesystem::path dossier = donnees.dossier;
     vaskor::RetirerTemporairesAbandonnes(dossier);
     fenetre.ChargerDonnees(dossier, environnement);
+    fenetre.ResoudreJournalEnSuspens();
     // A read-only portable copy: the user hears once where the data went.
     vaskor::SignalerDossierEcarte(&fenetre, fenetre.Boites(), donnees);
     // The scratch folder where the preview saves attachments before they are opened.

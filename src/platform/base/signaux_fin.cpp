@@ -62,7 +62,8 @@ void RetirerTemporairesAbandonnes(const std::filesystem::path& dossier)
     // files, which another program may be writing at this moment.
     const VerrouDossier verrou(dossier, 0);
     if (!verrou.Obtenu()) return;
-    static const char* const noms[] = {"amis.dat", "filtres.dat", "comptes.dat", "vaskor.ini", "MAILS_SUPPRIMES.DAT"};
+    static const char* const noms[] = {"amis.dat", "filtres.dat", "comptes.dat", "vaskor.ini", "MAILS_SUPPRIMES.DAT",
+                                        ".MAILS_SUPPRIMES.DAT.suspens"};
     const auto limite = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1);
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
