@@ -17,8 +17,11 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iostream>
 #include <map>
+#include <poll.h>
 #include <set>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -185,6 +188,42 @@ TEST(ArretDovecot, AtEveryKillPointTheJournalHoldsExactlyTheMessagesGoneFromTheS
             VerifierAccord(lab, d, cas);
         }
     }
+}
+
+// The narrowest kill point: the moment the first session's QUIT is in the socket (its file in
+// suspense gets its mark), before the server's "+OK" and the journal's rename. The server commits;
+// the next command must journal those deletions, once.
+TEST(ArretDovecot, AKillRightAfterQuitWentOutLosesNoLineOnceTheNextCommandRuns)
+{
+    LabDovecot lab;
+    if (!lab.Present()) GTEST_SKIP() << "no Dovecot lab here";
+    for (const char* u : kUsers) ASSERT_TRUE(lab.Remplir(u, kMessages, 10));
+    DossierTemporaire d;
+    PreparerDossier(lab, d);
+    const int veille = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(veille, 0);
+    ASSERT_GE(::inotify_add_watch(veille, d.Chemin().c_str(), IN_MODIFY), 0);
+    const pid_t pid = LancerCheck(d);
+    bool tue = false;
+    for (int i = 0; i < 600 && !tue; ++i) {
+        pollfd p{veille, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        alignas(inotify_event) char tampon[4096];
+        const ssize_t n = ::read(veille, tampon, sizeof tampon);
+        for (ssize_t o = 0; o < n && !tue;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(tampon + o);
+            if (e->len > 0 && std::string_view(e->name) == NomFichierSuspens) tue = ::kill(pid, SIGKILL) == 0;
+            o += ssize_t(sizeof(inotify_event) + e->len);
+        }
+    }
+    ::close(veille);
+    int statut = 0;
+    ::waitpid(pid, &statut, 0);
+    ASSERT_TRUE(tue) << "no QUIT was marked";
+    EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == SIGKILL);
+    // Almost always the kill lands before the rename; when it did not, the case is still sound.
+    if (!fs::exists(d.Chemin() / NomFichierSuspens)) std::cout << "note: the kill came after the journal's rename\n";
+    VerifierAccord(lab, d, "SIGKILL once QUIT went out");
 }
 
 TEST(ArretDovecot, TwoChecksStartedAtOnceOnOneFolderGiveOneSetOfJournalLines)
