@@ -279,7 +279,7 @@ TEST(ArretDovecot, TheWindowKilledOrTerminatedDuringACheckJournalsExactlyTheMess
             int statut = 0;
             const bool fini = AttendreFin(pid, 60, statut);
             EXPECT_TRUE(connecte) << cas << ": the check never connected\n" << LireTout(racine.Chemin() / "sortie.txt");
-            ASSERT_TRUE(fini) << cas << ": the program did not end";
+            ASSERT_TRUE(fini) << cas << ": the program did not end\n" << LireTout(racine.Chemin() / "sortie.txt");
             VerifierAccordDans(lab, dossier, cas, kMessagesFenetre);
             if (signal == SIGTERM) {
                 EXPECT_TRUE(LignesEnSuspens(dossier, {}).empty()) << cas << ": a journal left unplaced";
