@@ -1,11 +1,14 @@
 #include "ui/application.h"
 
 #include "mail/echec.h"
+#include "platform/base/signaux_fin.h"
 #include "ui/texte_qt.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
+
+#include <cstdio>
 
 namespace vaskor {
 
@@ -59,6 +62,11 @@ void Application::RapporterErreur(const QString& texte)
     affiche.replace(QStringLiteral("\r\r\n"), QStringLiteral("\n"));
     affiche.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     affiche.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // Ending on a signal (a logout), nobody is there to answer a box: it would hold the end.
+    if (SignauxFin::Recu() != 0) {
+        std::fprintf(stderr, "%s\n", affiche.toLocal8Bit().constData());
+        return;
+    }
     QWidget* parent = activeWindow();
     QMessageBox boite(QMessageBox::Critical, QStringLiteral("Vaskor"), affiche, QMessageBox::Ok,
                       parent && parent->isVisible() ? parent : nullptr);
