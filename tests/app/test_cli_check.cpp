@@ -29,6 +29,18 @@ void AjouterCompte(const DossierTemporaire& d, const std::string& description, i
         << erreurs;
 }
 
+// Deletes every message whose subject holds "SPAM".
+TFiltre FiltreSpam()
+{
+    TFiltre spam = TFiltre::Vierge();
+    spam.TypeFiltre = FiltreSujet;
+    spam.Condition1 = CondContient;
+    spam.Valeur1 = "SPAM";
+    spam.Action = ActionEffacer;
+    spam.Actif = 1;
+    return spam;
+}
+
 }  // namespace
 
 TEST(CliCheck, DeletesByFiltersInTheSameSessionJournalsThemAndKeepsTheFilterCounters)
@@ -45,13 +57,8 @@ TEST(CliCheck, DeletesByFiltersInTheSameSessionJournalsThemAndKeepsTheFilterCoun
 
     DossierTemporaire d;
     AjouterCompte(d, "Maison", s.Port(), "anne");
-    TFiltre spam = TFiltre::Vierge(), pub = TFiltre::Vierge();
-    spam.TypeFiltre = FiltreSujet;
-    spam.Condition1 = CondContient;
-    spam.Valeur1 = "SPAM";
-    spam.Action = ActionEffacer;
-    spam.Actif = 1;
-    pub = spam;
+    const TFiltre spam = FiltreSpam();
+    TFiltre pub = spam;
     pub.Valeur1 = "PUB";
     pub.Action = ActionMarquer;
     ASSERT_TRUE(SauverFiltres(d.Chemin(), {spam, pub}).ok);
@@ -108,13 +115,7 @@ TEST(CliCheck, AFolderThatCannotBeWrittenDeletesNothingOnTheServerAndMarksInstea
     s.Demarrer();
     DossierTemporaire d, sorties;
     AjouterCompte(d, "Maison", s.Port(), "anne");
-    TFiltre spam = TFiltre::Vierge();
-    spam.TypeFiltre = FiltreSujet;
-    spam.Condition1 = CondContient;
-    spam.Valeur1 = "SPAM";
-    spam.Action = ActionEffacer;
-    spam.Actif = 1;
-    ASSERT_TRUE(SauverFiltres(d.Chemin(), {spam}).ok);
+    ASSERT_TRUE(SauverFiltres(d.Chemin(), {FiltreSpam()}).ok);
 
     // The superuser writes anywhere whatever the modes say: the check then runs as "nobody",
     // who may read the folder but not write in it.
@@ -171,13 +172,7 @@ TEST(CliCheck, OutputToAReaderThatHasGoneStopsNeitherTheRunNorItsSaves)
     DossierTemporaire d;
     AjouterCompte(d, "Panne", refus.Port(), "anne");
     AjouterCompte(d, "Maison", s.Port(), "anne");
-    TFiltre spam = TFiltre::Vierge();
-    spam.TypeFiltre = FiltreSujet;
-    spam.Condition1 = CondContient;
-    spam.Valeur1 = "SPAM";
-    spam.Action = ActionEffacer;
-    spam.Actif = 1;
-    ASSERT_TRUE(SauverFiltres(d.Chemin(), {spam}).ok);
+    ASSERT_TRUE(SauverFiltres(d.Chemin(), {FiltreSpam()}).ok);
 
     int tube[2];
     ASSERT_EQ(::pipe(tube), 0);
